@@ -1,0 +1,10 @@
+#include <QApplication>
+
+#include "app/main_window.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  orvane::MainWindow window({ORVANE_API_HOST, ORVANE_WEB_HOST});
+  window.start();
+  return app.exec();
+}

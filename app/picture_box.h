@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QWidget>
+
+#include <memory>
+
+namespace orvane {
+
+// Picture box: shows a JPEG or an animated GIF (played with each frame's own delay,
+// looping, composed on white). Centred mode scales a picture larger than the box down
+// by the smaller ratio; natural mode draws it at the top-left corner.
+class PictureBox : public QWidget {
+  Q_OBJECT
+
+ public:
+  enum class Mode { Centred, Natural };
+  explicit PictureBox(Mode mode, QWidget* parent = nullptr);
+  ~PictureBox() override;
+
+  // Takes the picture's bytes (JPEG or GIF) and redraws at once.
+  void set_picture(const QByteArray& bytes);
+  void clear_picture();
+  const QByteArray& picture_bytes() const { return m_bytes; }
+  QSize picture_size() const;   // natural size of the picture, or empty
+  QRect picture_rect() const;   // where it is drawn in the box
+  int current_frame() const;    // 0 for a still picture
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  struct Impl;
+  Mode m_mode;
+  QByteArray m_bytes;
+  std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace orvane

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace orvane {
+
+// Button that shows a picture per state (normal, hover, pressed, disabled) at its
+// top-left corner on black. Emits clicked() when the left button is released over it
+// while enabled; a disabled one takes no mouse input.
+class PictureButton : public QWidget {
+  Q_OBJECT
+
+ public:
+  enum class State { Normal, Hover, Pressed };
+  struct Pictures {
+    QImage normal, hover, pressed, disabled;
+  };
+  PictureButton(const Pictures& pictures, QWidget* parent = nullptr);
+  State state() const { return m_state; }
+  const QImage& shown_picture() const;
+
+ signals:
+  void clicked();
+  void mouse_moved();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  Pictures m_pictures;
+  State m_state = State::Normal;
+};
+
+}  // namespace orvane

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// The program's only network access: one blocking HTTP/1.0 GET per call.
+
+namespace orvane {
+
+// The reply body of `address` as text (bytes before the first zero byte, no code-page
+// conversion), whatever the HTTP status. Every failure gives the empty text.
+std::string fetch_page_text(const std::string& address);
+
+struct FetchResult {
+  bool arrived = false;  // a reply from the server was received (any status)
+  std::string text;      // as fetch_page_text returns it
+};
+
+// Like fetch_page_text, but also says whether a reply arrived at all, so that a page
+// that could not be fetched can be told apart from an empty page.
+FetchResult fetch_page(const std::string& address);
+
+// Limits that keep a dead, stalled or endless server from freezing the window.
+struct FetchLimits {
+  long connect_timeout_ms = 15000;   // to establish the connection
+  long stall_timeout_s = 20;         // abort when under 1 byte/s arrives for this long
+  long total_timeout_s = 120;        // the whole transfer
+  std::size_t max_body_bytes = 32u << 20;  // then the bytes so far are kept
+};
+
+FetchLimits fetch_limits();
+// For tests: shorter limits. Applies to every later fetch of the process.
+void set_fetch_limits(const FetchLimits& limits);
+
+}  // namespace orvane
