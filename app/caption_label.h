@@ -22,6 +22,8 @@ class CaptionLabel : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  void repaint_now();
+
   QString m_text;
   QColor m_color{0, 0, 0};
 };

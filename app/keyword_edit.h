@@ -18,6 +18,10 @@ class KeywordEdit : public QLineEdit {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void lower_letters(const QString& text);
 };
 
 }  // namespace orvane

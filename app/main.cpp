@@ -6,5 +6,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   orvane::MainWindow window({ORVANE_API_HOST, ORVANE_WEB_HOST});
   window.start();
+  // Closed during start-up: there is no loop left to run.
+  if (window.is_closed()) return 0;
   return app.exec();
 }

@@ -22,15 +22,20 @@ class PictureBox : public QWidget {
   void set_picture(const QByteArray& bytes);
   void clear_picture();
   const QByteArray& picture_bytes() const { return m_bytes; }
-  QSize picture_size() const;   // natural size of the picture, or empty
-  QRect picture_rect() const;   // where it is drawn in the box
-  int current_frame() const;    // 0 for a still picture
+  QSize picture_size() const;  // natural size of the picture, or empty
+  QRect picture_rect() const;  // where it is drawn in the box
+  int current_frame() const;   // 0 for a still picture
+  int frame_count() const;     // 1 for a still picture, 0 when empty
+  int frame_delay() const;     // ms the current frame of an animation stays; 0 otherwise
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   struct Impl;
+  void start_movie();
+  void repaint_now();
+
   Mode m_mode;
   QByteArray m_bytes;
   std::unique_ptr<Impl> m_impl;

@@ -34,6 +34,9 @@ class PictureButton : public QWidget {
   void changeEvent(QEvent* event) override;
 
  private:
+  void set_state(State state);
+  void follow_pointer(const QPointF& pos, Qt::MouseButtons buttons);
+
   Pictures m_pictures;
   State m_state = State::Normal;
 };

@@ -1,1 +1,113 @@
-// placeholder
+#include "app/results_list.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QTreeWidgetItem>
+
+#include "common/codepage.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr int kColumns = 7;
+constexpr int kGbkRole = Qt::UserRole;
+
+struct Column {
+  const char* title;
+  int width;
+};
+
+constexpr Column kColumnTable[kColumns] = {
+    {"类型", 65}, {"标题(双击跳转到下载页)", 450},
+    {"大小", 80}, {"浏览", 80},
+    {"下载", 80}, {"状态", 81},
+    {"url", 0},
+};
+
+}  // namespace
+
+ResultsList::ResultsList(QWidget* parent) : QTreeWidget(parent) {
+  setRootIsDecorated(false);
+  setItemsExpandable(false);
+  setUniformRowHeights(true);
+  setSortingEnabled(false);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setAllColumnsShowFocus(true);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setFrameShape(QFrame::NoFrame);
+  setup_look();
+  setup_columns();
+}
+
+void ResultsList::setup_look() {
+  QPalette colors = palette();
+  colors.setColor(QPalette::Base, Qt::white);
+  colors.setColor(QPalette::Window, Qt::white);
+  colors.setColor(QPalette::Text, Qt::black);
+  // No highlight while the list lacks the focus.
+  colors.setColor(QPalette::Inactive, QPalette::Highlight, Qt::white);
+  colors.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::black);
+  setPalette(colors);
+  QFont face(QStringLiteral("微软雅黑"));
+  face.setPixelSize(14);
+  face.setWeight(QFont::Normal);
+  setFont(face);
+}
+
+void ResultsList::setup_columns() {
+  setColumnCount(kColumns);
+  QStringList titles;
+  for (const Column& column : kColumnTable) titles << QString::fromUtf8(column.title);
+  setHeaderLabels(titles);
+  QHeaderView* top = header();
+  top->setSectionsClickable(false);
+  top->setSortIndicatorShown(false);
+  top->setSectionsMovable(false);
+  top->setStretchLastSection(false);
+  top->setMinimumSectionSize(0);
+  top->setSectionResizeMode(QHeaderView::Interactive);
+  for (int i = 0; i < kColumns; ++i) top->resizeSection(i, kColumnTable[i].width);
+}
+
+void ResultsList::delete_all_rows() { clear(); }
+
+int ResultsList::append_row() {
+  auto* item = new QTreeWidgetItem(this);
+  item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren);
+  return indexOfTopLevelItem(item);
+}
+
+void ResultsList::set_cell(int row, int column, const std::string& gbk) {
+  QTreeWidgetItem* item = topLevelItem(row);
+  if (item == nullptr || column < 0 || column >= kColumns) return;
+  // The text ends at its first zero byte.
+  const std::string text(gbk.c_str());
+  item->setData(column, kGbkRole, QByteArray(text.data(), qsizetype(text.size())));
+  item->setText(column, QString::fromStdString(gbk_to_utf8(text)));
+}
+
+std::string ResultsList::cell(int row, int column) const {
+  const QTreeWidgetItem* item = topLevelItem(row);
+  if (item == nullptr || column < 0 || column >= kColumns) return {};
+  return item->data(column, kGbkRole).toByteArray().toStdString();
+}
+
+int ResultsList::row_count() const { return topLevelItemCount(); }
+
+int ResultsList::first_selected_row() const {
+  int lowest = -1;
+  for (QTreeWidgetItem* item : selectedItems()) {
+    const int row = indexOfTopLevelItem(item);
+    if (row >= 0 && (lowest < 0 || row < lowest)) lowest = row;
+  }
+  return lowest;
+}
+
+void ResultsList::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTreeWidget::mouseDoubleClickEvent(event);
+  if (event->button() == Qt::LeftButton) emit double_clicked();
+}
+
+}  // namespace orvane

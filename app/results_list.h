@@ -27,6 +27,10 @@ class ResultsList : public QTreeWidget {
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  void setup_look();
+  void setup_columns();
 };
 
 }  // namespace orvane

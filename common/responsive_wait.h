@@ -18,3 +18,14 @@ void process_pending_events();
 void pump_events_for(int ms);
 
 }  // namespace orvane
+
+namespace orvane {
+
+// The program is shutting down: ends every running wait at once (each returns false)
+// and makes every later wait and pause return at once. Called when the window closes.
+void quit_all_waits();
+
+// True once quit_all_waits() ran or the application's event loop was told to quit.
+bool waits_quitting();
+
+}  // namespace orvane
