@@ -14,17 +14,18 @@ void draw_ring(QPainter& p, QPointF c, qreal r, int frame) {
   p.setBrush(Qt::NoBrush);
   p.setPen(QPen(QColor(214, 232, 188), 5.5));
   p.drawEllipse(c, r, r);
-  // The lit arc fades out behind its head; Qt angles run anticlockwise, so
-  // subtracting makes it turn clockwise.
+  // The lit arc's head leads clockwise and its tail fades out behind it, towards
+  // larger Qt angles (Qt counts angles anticlockwise).
   const qreal head = 90 - frame * step;
+  constexpr qreal kTail = 130;
   QConicalGradient tail(c, head);
   tail.setColorAt(0.0, kOlive);
-  tail.setColorAt(0.35, QColor(98, 142, 3, 0));
-  tail.setColorAt(1.0, QColor(98, 142, 3, 0));
-  QPen lit(QBrush(tail), 5.5, Qt::SolidLine, Qt::RoundCap);
-  p.setPen(lit);
+  tail.setColorAt(kTail / 360.0, QColor(98, 142, 3, 0));
+  tail.setColorAt(0.97, QColor(98, 142, 3, 0));
+  tail.setColorAt(1.0, kOlive);  // the round cap just ahead of the head
+  p.setPen(QPen(QBrush(tail), 5.5, Qt::SolidLine, Qt::RoundCap));
   const QRectF box(c.x() - r, c.y() - r, 2 * r, 2 * r);
-  p.drawArc(box, qRound((head - 120) * 16), 120 * 16);
+  p.drawArc(box, qRound(head * 16), qRound(kTail * 16));
 }
 
 void draw_loading_word(QPainter& p, int frame) {

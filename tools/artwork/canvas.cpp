@@ -11,7 +11,7 @@ QFont make_font(const QString& face, qreal pixel_size, bool bold) {
   font.setPixelSize(qRound(pixel_size));
   font.setBold(bold);
   font.setStyleStrategy(QFont::PreferAntialias);
-  font.setHintingPreference(QFont::PreferNoHinting);
+  font.setHintingPreference(QFont::PreferFullHinting);
   return font;
 }
 

@@ -216,18 +216,18 @@ void draw_search_button(QPainter& p, bool hover) {
   const QRectF r(0, 0, 91, 35);
   if (hover) {
     QLinearGradient g(0, 0, 0, 35);
-    g.setColorAt(0.0, QColor(168, 208, 70));
-    g.setColorAt(1.0, QColor(122, 170, 22));
+    g.setColorAt(0.0, QColor(156, 200, 56));
+    g.setColorAt(1.0, QColor(112, 160, 14));
     p.fillRect(r, g);
   } else {
     p.fillRect(r, kOlive);
   }
-  QFont font = cjk_font(17);
-  font.setLetterSpacing(QFont::AbsoluteSpacing, 5);
+  QFont font = cjk_font(17, true);
+  font.setLetterSpacing(QFont::AbsoluteSpacing, 4);
   p.setFont(font);
   p.setPen(Qt::white);
   // Letter spacing also trails the last character; shift it back to stay centred.
-  p.drawText(r.translated(2.5, 0), Qt::AlignCenter, QStringLiteral("搜索"));
+  p.drawText(r.translated(2, 0), Qt::AlignCenter, QStringLiteral("搜索"));
 }
 
 void draw_close_button(QPainter& p, bool hover) {

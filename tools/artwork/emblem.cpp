@@ -31,6 +31,7 @@ struct IconGeometry {
   QRectF cloud;
   qreal stroke;
   qreal rim;
+  qreal letter;
 };
 
 IconGeometry icon_geometry(int size) {
@@ -38,14 +39,17 @@ IconGeometry icon_geometry(int size) {
   const qreal min_stroke = 1.35 * kIconDesign / size;
   IconGeometry g;
   g.badge = QRectF(4, 4, 248, 248);
-  g.cloud = QRectF(40, 66, 176, 124);
+  // The smallest icon gets a bigger cloud and letter; there is no room for margins.
+  const bool tiny = size <= 16;
+  g.cloud = tiny ? QRectF(24, 56, 208, 146) : QRectF(40, 66, 176, 124);
+  g.letter = tiny ? 0.52 : 0.42;
   g.stroke = qMax<qreal>(13.0, min_stroke);
   g.rim = qMax<qreal>(5.0, 0.9 * kIconDesign / size);
   return g;
 }
 
-EmblemStyle icon_emblem_style(qreal stroke) {
-  return {QColor(47, 52, 56), QColor(255, 255, 255), QColor(62, 98, 0), stroke};
+EmblemStyle icon_emblem_style(const IconGeometry& g) {
+  return {QColor(47, 52, 56), QColor(255, 255, 255), QColor(62, 98, 0), g.stroke, g.letter};
 }
 
 QString svg_path_data(const QPainterPath& path) {
@@ -105,7 +109,7 @@ void draw_emblem(QPainter& painter, const QRectF& box, const EmblemStyle& style)
   const QPointF centre(box.left() + 0.52 * box.width(), box.top() + 0.64 * box.height());
   painter.setPen(Qt::NoPen);
   painter.setBrush(style.letter);
-  painter.drawPath(short_name_path(centre, 0.42 * box.height()));
+  painter.drawPath(short_name_path(centre, style.letter_height * box.height()));
 }
 
 void draw_icon(QPainter& painter, int size) {
@@ -118,13 +122,13 @@ void draw_icon(QPainter& painter, int size) {
   painter.setPen(QPen(QColor(160, 164, 163), g.rim));
   painter.setBrush(face);
   painter.drawEllipse(g.badge.adjusted(g.rim / 2, g.rim / 2, -g.rim / 2, -g.rim / 2));
-  draw_emblem(painter, g.cloud, icon_emblem_style(g.stroke));
+  draw_emblem(painter, g.cloud, icon_emblem_style(g));
   painter.restore();
 }
 
 QString icon_svg() {
   const IconGeometry g = icon_geometry(256);
-  const EmblemStyle s = icon_emblem_style(g.stroke);
+  const EmblemStyle s = icon_emblem_style(g);
   const QRectF badge = g.badge.adjusted(g.rim / 2, g.rim / 2, -g.rim / 2, -g.rim / 2);
   const QPointF centre(g.cloud.left() + 0.52 * g.cloud.width(),
                        g.cloud.top() + 0.64 * g.cloud.height());
@@ -144,8 +148,9 @@ QString icon_svg() {
       << "  <path d=\"" << svg_path_data(cloud_path(g.cloud)) << "\" fill=\"" << s.fill.name()
       << "\" stroke=\"" << s.outline.name() << "\" stroke-width=\"" << s.stroke_width
       << "\" stroke-linejoin=\"round\"/>\n"
-      << "  <path d=\"" << svg_path_data(short_name_path(centre, 0.42 * g.cloud.height()))
-      << "\" fill=\"" << s.letter.name() << "\"/>\n"
+      << "  <path d=\""
+      << svg_path_data(short_name_path(centre, s.letter_height * g.cloud.height())) << "\" fill=\""
+      << s.letter.name() << "\"/>\n"
       << "</svg>\n";
   return svg;
 }

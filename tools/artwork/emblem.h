@@ -22,6 +22,7 @@ struct EmblemStyle {
   QColor fill;
   QColor letter;
   qreal stroke_width;
+  qreal letter_height = 0.42;  // cap height as a fraction of the cloud's height
 };
 
 // Cloud with the short name inside, as used in the banner and the icon.
