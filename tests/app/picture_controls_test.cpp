@@ -213,13 +213,21 @@ class PictureControlsTest : public QObject {
     QFETCH(QString, name);
     QFETCH(QSize, size);
     QFETCH(int, frames);
+    const QByteArray bytes = asset_bytes(name.toUtf8().constData());
+    QBuffer file;
+    file.setData(bytes);
+    QImageReader reader(&file, "gif");
+    for (int frame = 0; frame < frames; ++frame) {
+      QVERIFY(!reader.read().isNull());
+      QCOMPARE(reader.nextImageDelay(), 70);
+    }
     PictureBox box(PictureBox::Mode::Natural);
     box.resize(size);
     box.show();
-    box.set_picture(asset_bytes(name.toUtf8().constData()));
+    box.set_picture(bytes);
     QCOMPARE(box.picture_size(), size);
     QCOMPARE(box.frame_count(), frames);
-    QCOMPARE(box.frame_delay(), 70);
+    QVERIFY(box.frame_delay() > 0 && box.frame_delay() <= 70);  // time left of frame 0
     QTRY_COMPARE_WITH_TIMEOUT(box.current_frame(), 1, 2000);
     QElapsedTimer clock;
     clock.start();
