@@ -6,7 +6,7 @@
 
 namespace orvane {
 
-ButtonTip::ButtonTip(QWidget* owner) : QLabel(owner, Qt::ToolTip | Qt::BypassGraphicsProxyWidget) {
+ButtonTip::ButtonTip(QWidget* owner) : QLabel(owner, Qt::ToolTip | Qt::FramelessWindowHint) {
   setTextFormat(Qt::PlainText);  // shown literally: no accelerators, no markup
   setWordWrap(false);
   setForegroundRole(QPalette::ToolTipText);
@@ -37,7 +37,6 @@ void ButtonTip::show_for_current() {
   const QPoint bottom_centre = m_tool->mapToGlobal(QPoint(m_tool->width() / 2, m_tool->height()));
   move(bottom_centre.x() - width() / 2, bottom_centre.y());
   show();
-  raise();
 }
 
 void ButtonTip::withdraw() {

@@ -57,11 +57,14 @@ void PictureButton::mouseReleaseEvent(QMouseEvent* event) {
   if (over && isEnabled()) emit clicked();
 }
 
+// A disabled button keeps the state it had, whatever the pointer does.
 void PictureButton::enterEvent(QEnterEvent* event) {
-  follow_pointer(event->position(), event->buttons());
+  if (isEnabled()) follow_pointer(event->position(), event->buttons());
 }
 
-void PictureButton::leaveEvent(QEvent*) { set_state(State::Normal); }
+void PictureButton::leaveEvent(QEvent*) {
+  if (isEnabled()) set_state(State::Normal);
+}
 
 void PictureButton::changeEvent(QEvent* event) {
   // A disabled button lets presses fall through to the window, which starts a move.

@@ -158,30 +158,35 @@ void append_utf16(std::string_view gbk, std::u16string& out) {
   const GbkTables& t = gbk_tables();
   const auto* s = reinterpret_cast<const unsigned char*>(gbk.data());
   const std::size_t n = gbk.size();
-  out.reserve(out.size() + n);
+  const std::size_t base = out.size();
+  out.resize(base + n);  // never more units than bytes
+  char16_t* w = out.data() + base;
   for (std::size_t i = 0; i < n;) {
     unsigned char b = s[i];
     if (b < 0x80) {
-      out.push_back(b);
+      *w++ = b;
       ++i;
     } else if (i + 1 < n) {
       char16_t u = t.to_unicode[(b - 0x80) * 256 + s[i + 1]];
-      out.push_back(u ? u : kReplacementUnit);
+      *w++ = u ? u : kReplacementUnit;
       i += 2;
     } else {
-      out.push_back(kReplacementUnit);
+      *w++ = kReplacementUnit;
       ++i;
     }
   }
+  out.resize(static_cast<std::size_t>(w - out.data()));
 }
 
 void append_gbk(std::u16string_view units, std::string& out) {
   const GbkTables& t = gbk_tables();
-  out.reserve(out.size() + units.size() * 2);
+  const std::size_t base = out.size();
+  out.resize(base + units.size() * 2);  // at most two bytes a unit
+  char* w = out.data() + base;
   for (std::size_t i = 0; i < units.size(); ++i) {
     char16_t u = units[i];
     if (u < 0x80) {
-      out.push_back(static_cast<char>(u));
+      *w++ = static_cast<char>(u);
       continue;
     }
     // A surrogate pair is one character, and GBK has none of them.
@@ -190,12 +195,13 @@ void append_gbk(std::u16string_view units, std::string& out) {
       ++i;
     std::uint16_t code = t.from_unicode[u];
     if (code == 0 || (u >= 0xD800 && u <= 0xDFFF)) {
-      out.push_back('?');
+      *w++ = '?';
     } else {
-      out.push_back(static_cast<char>(code >> 8));
-      out.push_back(static_cast<char>(code & 0xFF));
+      *w++ = static_cast<char>(code >> 8);
+      *w++ = static_cast<char>(code & 0xFF);
     }
   }
+  out.resize(static_cast<std::size_t>(w - out.data()));
 }
 
 }  // namespace gbk

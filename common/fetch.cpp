@@ -155,8 +155,8 @@ std::size_t on_header(char* data, std::size_t size, std::size_t count, void* use
   return length;
 }
 
-// Failures after which the bytes so far are a reply cut short, not a failed request.
-bool is_cut_short(CURLcode code) {
+// Success, or a failure after which the bytes so far are a reply cut short, not a failed request.
+bool keeps_the_body(CURLcode code) {
   switch (code) {
     case CURLE_OK:
     case CURLE_PARTIAL_FILE:
@@ -209,7 +209,7 @@ FetchResult fetch_page(const std::string& address) {
   // Every followed redirect had a reply of its own; the last request needs one more.
   const bool replied = transfer.final_statuses > redirects;
   FetchResult result;
-  result.arrived = replied && is_cut_short(code);
+  result.arrived = replied && keeps_the_body(code);
   if (result.arrived) result.text = std::move(transfer.text);
   return result;
 }

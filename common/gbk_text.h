@@ -11,7 +11,8 @@ namespace orvane {
 
 // Returns the 1-based position of the first match of `needle` in `text` at or after
 // `start` (1 or less means the first byte), or -1. An empty needle is never found.
-// `ignore_case` folds the ASCII letters only.
+// `ignore_case` folds the ASCII letters only. Searches all bytes of `text`: pass a
+// Text through as_text() first. Linear time (memchr for the needle's first byte).
 long long find_text(std::string_view text, std::string_view needle, long long start = 1,
                     bool ignore_case = false);
 
