@@ -33,8 +33,7 @@ void StatsPageLoader::load(const QString& address) {
   QNetworkRequest request{QUrl(address)};
   request.setHeader(QNetworkRequest::UserAgentHeader,
                     QStringLiteral("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)"));
-  request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                       QNetworkRequest::AlwaysNetwork);
+  request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
   m_reply = m_network->get(request);
   ++m_started;
   // The page is never read: drop what arrives so it does not pile up.

@@ -109,7 +109,8 @@ void pump_events_for(int ms) {
   for (;;) {
     process_pending_events();
     process_pending_events();
-    if (clock.elapsed() > ms || shutting_down()) return;
+    // Nanoseconds: a millisecond clock would overshoot every pause by up to 1 ms.
+    if (clock.nsecsElapsed() > std::int64_t{ms} * 1000000 || shutting_down()) return;
     process_pending_events();
     process_pending_events();
   }

@@ -100,7 +100,9 @@ class MainWindowTest : public QObject {
     row("标签2", "orvane::CaptionLabel", {6, 127, 64, 30}, true, true, false, " 结果排序：");
     // The created handler hides the list before the window is first shown.
     row("超级列表框_内容", "orvane::ResultsList", {6, 162, 836, 384}, false, true, true, "");
-    row("标签_公告", "orvane::CaptionLabel", {509, 87, 333, 35}, true, true, false, "");
+    // The API host is unreachable here, so the update notice announces the current version.
+    row("标签_公告", "orvane::CaptionLabel", {509, 87, 333, 35}, true, true, false,
+        " 公告：当前版本为1.0，已是最新版本。绿色、稳定、快速！");
     row("图形按钮_搜索", "orvane::PictureButton", {404, 86, 91, 35}, true, true, false, "");
     row("关键字搜索框", "orvane::KeywordEdit", {6, 86, 394, 35}, true, true, true, "请输入关键字");
     row("超级链接框2", "orvane::HyperLink", {776, 55, 71, 16}, true, true, false, "留言反馈[?]");
