@@ -1,7 +1,5 @@
 #include "search/search_reply.h"
 
-#include <algorithm>
-
 #include "common/gbk_text.h"
 #include "common/markers.h"
 #include "common/unescape.h"
@@ -12,8 +10,7 @@ namespace {
 
 // Double quotes become single quotes first, so the record pattern accepts either.
 std::vector<std::string> record_pieces(std::string_view reply) {
-  std::string swapped(as_text(reply));
-  std::replace(swapped.begin(), swapped.end(), '"', '\'');
+  const std::string swapped = replace_all(as_text(reply), "\"", "'");
   std::vector<std::string> pieces;
   extract_between(swapped, "{", "}", pieces);
   return pieces;
