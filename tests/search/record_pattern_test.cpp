@@ -78,6 +78,10 @@ std::string repeat(const std::string& unit, std::size_t total) {
   return out;
 }
 
+constexpr char kZeroBytesPiece[] =
+    "'title':'a\0b','catid':'c','filetype':'\0','filesize':'S',"
+    "'hits':'H','sharexiazai':'D','url':'\0'";
+
 struct Case {
   const char* name;
   std::string piece;
@@ -116,9 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"line_breaks",
              "'title':'a\r\nb','catid':'\n','filetype':'F\n','filesize':'1\n2',"
              "'hits':'H','sharexiazai':'D','url':'U'\n"},
-        Case{"zero_bytes", std::string("'title':'a\0b','catid':'c','filetype':'\0','filesize':'S',"
-                                       "'hits':'H','sharexiazai':'D','url':'\0'",
-                                       102)},
+        // Length taken from the literal itself, which holds zero bytes.
+        Case{"zero_bytes", std::string(kZeroBytesPiece, sizeof kZeroBytesPiece - 1)},
         Case{"high_bytes",
              "'title':'\xD6\xD0\x81\x27','catid':'C','filetype':'\xFF','filesize':'S',"
              "'hits':'H','sharexiazai':'D','url':'U'"},
