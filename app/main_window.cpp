@@ -105,7 +105,8 @@ void MainWindow::setup_window() {
   }
   QIcon icon;
   for (int size : {16, 32, 48, 64, 128, 256}) {
-    icon.addFile(QStringLiteral(":/assets/icon_%1.png").arg(size), QSize(size, size));
+    const QByteArray name = QStringLiteral("icon_%1.png").arg(size).toLatin1();
+    icon.addPixmap(QPixmap::fromImage(png_image(name.constData())));
   }
   setWindowIcon(icon);
   m_background = asset_image("background.jpg");

@@ -57,7 +57,8 @@ void PictureBox::set_picture(const QByteArray& bytes) {
 void PictureBox::start_movie() {
   m_impl->buffer.setData(m_bytes);
   m_impl->buffer.open(QIODevice::ReadOnly);
-  m_impl->movie = new QMovie(&m_impl->buffer, QByteArray(), this);
+  // Named, so that only the GIF reader is loaded instead of every image plugin probed.
+  m_impl->movie = new QMovie(&m_impl->buffer, QByteArrayLiteral("gif"), this);
   m_impl->movie->setCacheMode(QMovie::CacheAll);
   connect(m_impl->movie, &QMovie::frameChanged, this, [this] { update(); });
   // Play without end whatever loop count the file carries.
@@ -100,6 +101,17 @@ int PictureBox::frame_count() const {
 
 int PictureBox::frame_delay() const {
   return m_impl->movie != nullptr ? m_impl->movie->nextFrameDelay() : 0;
+}
+
+// A hidden animation would keep its frame timer waking the thread for nothing.
+void PictureBox::hideEvent(QHideEvent*) {
+  if (m_impl->movie != nullptr && m_impl->movie->state() == QMovie::Running)
+    m_impl->movie->setPaused(true);
+}
+
+void PictureBox::showEvent(QShowEvent*) {
+  if (m_impl->movie != nullptr && m_impl->movie->state() == QMovie::Paused)
+    m_impl->movie->setPaused(false);
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {

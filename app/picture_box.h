@@ -30,6 +30,8 @@ class PictureBox : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void hideEvent(QHideEvent* event) override;  // pauses an animation
+  void showEvent(QShowEvent* event) override;  // and resumes it
 
  private:
   struct Impl;

@@ -29,9 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   check(!reader.next().has_value());
 
+  // The swap steps by character: a quote byte that trails a double-byte character stays.
   std::string swapped(reply.substr(0, reply.find('\0')));
-  for (auto& c : swapped)
-    if (c == '"') c = '\'';
+  for (std::size_t i = 0; i < swapped.size();) {
+    const auto b = static_cast<unsigned char>(swapped[i]);
+    if (b == '"') swapped[i] = '\'';
+    i += b >= 0x80 ? 2 : 1;
+  }
   for (const auto& r : records)
     for (const std::string* field : {&r.file_size, &r.views, &r.downloads, &r.share_id})
       check(swapped.find(*field) != std::string::npos);
