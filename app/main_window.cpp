@@ -1,11 +1,13 @@
 #include "app/main_window.h"
 
+#include <QBuffer>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
@@ -53,6 +55,16 @@ QFont stored_font(const QString& face, int pixel_height, QFont::Weight weight) {
 }
 
 QColor button_face(const QWidget* widget) { return widget->palette().color(QPalette::Button); }
+
+// Read with the built-in PNG reader alone: QIcon::addFile, and QImageReader with format
+// detection on, ask every image plugin first, loading all of them (and their libraries).
+QImage png_image(const char* name) {
+  QByteArray bytes = asset_bytes(name);
+  QBuffer buffer(&bytes);
+  QImageReader reader(&buffer, QByteArrayLiteral("png"));
+  reader.setAutoDetectImageFormat(false);
+  return reader.read();
+}
 
 }  // namespace
 
