@@ -210,6 +210,7 @@ FetchResult fetch_page(const std::string& address) {
   const bool replied = transfer.final_statuses > redirects;
   FetchResult result;
   result.arrived = replied && keeps_the_body(code);
+  result.complete = result.arrived && code == CURLE_OK;
   if (result.arrived) result.text = std::move(transfer.text);
   return result;
 }

@@ -12,8 +12,9 @@ namespace orvane {
 std::string fetch_page_text(const std::string& address);
 
 struct FetchResult {
-  bool arrived = false;  // a reply from the server was received (any status)
-  std::string text;      // as fetch_page_text returns it
+  bool arrived = false;   // a reply from the server was received (any status)
+  bool complete = false;  // and its body to the end: not cut by a limit, a stall or a reset
+  std::string text;       // as fetch_page_text returns it
 };
 
 // Like fetch_page_text, but also says whether a reply arrived at all, so that a page
