@@ -12,6 +12,36 @@ namespace {
 
 constexpr int kColumns = 7;
 constexpr int kGbkRole = Qt::UserRole;
+// A cell shows this many characters at most; the stored bytes stay whole. Laying out a
+// title of a megabyte froze every repaint of the list for most of a second.
+constexpr qsizetype kShownChars = 1024;
+
+bool is_line_break(char16_t u) {
+  return (u >= 0x09 && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
+}
+
+// Controls and direction overrides would break a cell out of its one line or turn the
+// text around it.
+bool is_unshowable(char16_t u) {
+  return u < 0x20 || (u >= 0x7F && u < 0xA0) || (u >= 0x202A && u <= 0x202E) ||
+         (u >= 0x2066 && u <= 0x2069) || u == 0x200E || u == 0x200F || u == 0x061C;
+}
+
+// What a cell shows of its text: one line, every character visible, bounded in length.
+QString shown_text(QString text) {
+  if (text.size() > kShownChars) {
+    text.truncate(kShownChars);
+    text += QChar(0x2026);
+  }
+  for (QChar& c : text) {
+    if (is_line_break(c.unicode())) {
+      c = QChar(u' ');
+    } else if (is_unshowable(c.unicode())) {
+      c = QChar(QChar::ReplacementCharacter);
+    }
+  }
+  return text;
+}
 
 struct Column {
   const char* title;
@@ -85,7 +115,7 @@ void ResultsList::set_cell(int row, int column, const std::string& gbk) {
   // The text ends at its first zero byte.
   const std::string text(gbk.c_str());
   item->setData(column, kGbkRole, QByteArray(text.data(), qsizetype(text.size())));
-  item->setText(column, QString::fromStdString(gbk_to_utf8(text)));
+  item->setText(column, shown_text(QString::fromStdString(gbk_to_utf8(text))));
 }
 
 std::string ResultsList::cell(int row, int column) const {
