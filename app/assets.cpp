@@ -84,6 +84,8 @@ QImage decode_jpeg(const QByteArray& bytes) {
   return image;
 }
 
+QString asset_name_at_2x(const QString& name) { return with_ratio_suffix(name); }
+
 QByteArray asset_bytes(const char* name) { return resource_bytes(QString::fromUtf8(name)); }
 
 QImage asset_image(const char* name) {
@@ -93,7 +95,7 @@ QImage asset_image(const char* name) {
 
 QImage asset_image_for_ratio(const char* name, qreal device_pixel_ratio) {
   const QString plain = QString::fromUtf8(name);
-  if (device_pixel_ratio >= 2.0) {
+  if (device_pixel_ratio >= kSharpRatio) {
     QImage sharp = image_from_bytes(resource_bytes(with_ratio_suffix(plain)));
     if (!sharp.isNull()) {
       sharp.setDevicePixelRatio(2.0);

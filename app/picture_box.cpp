@@ -14,6 +14,8 @@ struct PictureBox::Impl {
   QImage still;
   QBuffer buffer;
   QMovie* movie = nullptr;  // child of the box
+  qreal ratio = 1.0;        // pixels of the picture per logical pixel
+  QString asset;
 };
 
 namespace {
@@ -38,21 +40,44 @@ void PictureBox::clear_picture() {
   m_impl->buffer.close();
   m_impl->buffer.setData(QByteArray());
   m_impl->still = QImage();
+  m_impl->ratio = 1.0;
+  m_impl->asset.clear();
   m_bytes.clear();
   update();
 }
 
-void PictureBox::set_picture(const QByteArray& bytes) {
+void PictureBox::set_picture(const QByteArray& bytes) { show_bytes(bytes, 1.0, QString()); }
+
+void PictureBox::set_picture_asset(const char* name) {
+  const QString plain = QString::fromUtf8(name);
+  if (devicePixelRatioF() >= kSharpRatio) {
+    const QByteArray sharp = asset_bytes(asset_name_at_2x(plain).toUtf8().constData());
+    if (!sharp.isEmpty()) {
+      show_bytes(sharp, 2.0, plain);
+      return;
+    }
+  }
+  show_bytes(asset_bytes(name), 1.0, plain);
+}
+
+void PictureBox::show_bytes(const QByteArray& bytes, qreal ratio, const QString& asset) {
   clear_picture();
   m_bytes = bytes;
+  m_impl->ratio = ratio;
+  m_impl->asset = asset;
   if (is_gif(bytes)) {
     start_movie();
   } else {
     m_impl->still = decode_jpeg(bytes);
     if (m_impl->still.isNull()) m_impl->still = QImage::fromData(bytes);
+    m_impl->still.setDevicePixelRatio(ratio);
   }
   repaint_now();
 }
+
+QString PictureBox::asset_name() const { return m_impl->asset; }
+
+qreal PictureBox::picture_ratio() const { return m_impl->ratio; }
 
 void PictureBox::start_movie() {
   m_impl->buffer.setData(m_bytes);
@@ -73,7 +98,9 @@ void PictureBox::repaint_now() {
 }
 
 QSize PictureBox::picture_size() const {
-  if (m_impl->movie != nullptr) return m_impl->movie->frameRect().size();
+  if (m_impl->movie != nullptr) {
+    return (QSizeF(m_impl->movie->frameRect().size()) / m_impl->ratio).toSize();
+  }
   if (m_impl->still.isNull()) return {};
   return m_impl->still.deviceIndependentSize().toSize();
 }

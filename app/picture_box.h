@@ -20,13 +20,18 @@ class PictureBox : public QWidget {
 
   // Takes the picture's bytes (JPEG or GIF) and redraws at once.
   void set_picture(const QByteArray& bytes);
+  // Takes an asset by name ("loading.gif"); on a screen of ratio kSharpRatio or more its
+  // "@2x" file, drawn at the same logical size. picture_bytes() holds the file used.
+  void set_picture_asset(const char* name);
   void clear_picture();
   const QByteArray& picture_bytes() const { return m_bytes; }
-  QSize picture_size() const;  // natural size of the picture, or empty
-  QRect picture_rect() const;  // where it is drawn in the box
-  int current_frame() const;   // 0 for a still picture
-  int frame_count() const;     // 1 for a still picture, 0 when empty
-  int frame_delay() const;     // ms the current frame of an animation stays; 0 otherwise
+  QString asset_name() const;   // of the last set_picture_asset, or empty
+  qreal picture_ratio() const;  // 2 while an "@2x" file is shown, otherwise 1
+  QSize picture_size() const;   // natural size of the picture, or empty
+  QRect picture_rect() const;   // where it is drawn in the box
+  int current_frame() const;    // 0 for a still picture
+  int frame_count() const;      // 1 for a still picture, 0 when empty
+  int frame_delay() const;      // ms the current frame of an animation stays; 0 otherwise
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -35,6 +40,7 @@ class PictureBox : public QWidget {
 
  private:
   struct Impl;
+  void show_bytes(const QByteArray& bytes, qreal ratio, const QString& asset);
   void start_movie();
   void repaint_now();
 

@@ -51,7 +51,7 @@ void begin_check(MainWindow& window) {
   window.check_button()->setEnabled(false);
   window.checking = true;
   window.check_picture()->setVisible(true);
-  window.check_picture()->set_picture(asset_bytes("checking.gif"));
+  window.check_picture()->set_picture_asset("checking.gif");
 }
 
 void end_check(MainWindow& window, const Counts& counts) {

@@ -53,7 +53,7 @@ std::string order_suffix(const MainWindow& window) {
 void show_picture(MainWindow& window, const char* name, int width, int height) {
   PictureBox* box = window.message_picture();
   box->setVisible(true);
-  box->set_picture(asset_bytes(name));
+  box->set_picture_asset(name);
   box->resize(width, height);
 }
 
