@@ -1,5 +1,6 @@
 #include "app/caption_label.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 namespace orvane {
@@ -11,6 +12,8 @@ CaptionLabel::CaptionLabel(const QString& text, QWidget* parent) : QWidget(paren
 void CaptionLabel::setText(const QString& text) {
   m_text = text;
   repaint_now();
+  QAccessibleEvent changed(this, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&changed);
 }
 
 void CaptionLabel::set_text_color(const QColor& color) {

@@ -38,6 +38,10 @@ void HyperLink::paintEvent(QPaintEvent*) {
 
 void HyperLink::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
+  open();
+}
+
+void HyperLink::open() {
   // An empty address opens nothing and leaves the link not visited.
   m_visited = !m_address.isEmpty() && open_in_browser_with_fallback(m_address);
   update();

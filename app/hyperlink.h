@@ -23,6 +23,8 @@ class HyperLink : public QWidget {
   bool visited() const { return m_visited; }
   bool hovered() const { return m_hovered; }
   QColor current_color() const;
+  // Opens the address as a left press does (assistive tools use it too).
+  void open();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

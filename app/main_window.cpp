@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "app/accessibility.h"
 #include "app/assets.h"
 #include "app/button_tip.h"
 #include "app/caption_label.h"
@@ -99,9 +100,11 @@ const MainWindow::ControlDef MainWindow::kControls[] = {
 MainWindow::MainWindow(Endpoints endpoints, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_endpoints(std::move(endpoints)) {
   install_font_substitutes();
+  install_accessibility();
   setup_window();
   create_controls();
   connect_handlers();
+  describe_controls(*this);
 }
 
 MainWindow::~MainWindow() = default;

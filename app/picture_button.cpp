@@ -20,6 +20,10 @@ const QImage& PictureButton::shown_picture() const {
   return own->isNull() ? m_pictures.normal : *own;
 }
 
+void PictureButton::click() {
+  if (isEnabled()) emit clicked();
+}
+
 void PictureButton::set_state(State state) {
   if (m_state == state) return;
   m_state = state;
