@@ -4,6 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,8 +36,21 @@ std::string make_reply(int records) {
   return reply + "]}";
 }
 
+// With ORVANE_BENCH_REPLY naming a file, the reply is read from it (and written to it
+// first when it does not exist), so that another implementation can parse the same bytes.
+std::string reply_from_file_or_made() {
+  const char* path = std::getenv("ORVANE_BENCH_REPLY");
+  if (path == nullptr) return make_reply(kRecords);
+  if (std::ifstream in(path, std::ios::binary); in) {
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::string made = make_reply(kRecords);
+  std::ofstream(path, std::ios::binary) << made;
+  return made;
+}
+
 const std::string& reply() {
-  static const std::string r = make_reply(kRecords);
+  static const std::string r = reply_from_file_or_made();
   return r;
 }
 
@@ -72,7 +88,8 @@ std::vector<orvane::SearchRecord> parse_with_boost(const std::string& text) {
 }
 
 void count_reply(benchmark::State& state) {
-  state.SetItemsProcessed(state.iterations() * kRecords);
+  static const auto records = static_cast<long long>(orvane::parse_search_reply(reply()).size());
+  state.SetItemsProcessed(state.iterations() * records);
   state.SetBytesProcessed(state.iterations() * static_cast<long long>(reply().size()));
 }
 
