@@ -41,10 +41,7 @@ ShareStatus check_one(const MainWindow& window, int row) {
   const std::string share_id = window.results_list()->cell(row, kShareIdColumn);
   // A page that never arrived is not a live share: it was not checked at all.
   const FetchResult page = fetch_page(window.endpoints().web_host + "/go/" + share_id);
-  const ShareStatus status = judge_share_page(page.text, page.arrived);
-  // A page cut short shows a marker if one arrived, but no marker yet proves nothing.
-  if (status == ShareStatus::Normal && !page.complete) return ShareStatus::Unknown;
-  return status;
+  return judge_fetched_page(page);
 }
 
 void begin_check(MainWindow& window) {

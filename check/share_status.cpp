@@ -32,4 +32,10 @@ ShareStatus judge_share_page(std::string_view page, bool arrived) {
   return ShareStatus::Normal;
 }
 
+ShareStatus judge_fetched_page(const FetchResult& page) {
+  const ShareStatus status = judge_share_page(page.text, page.arrived);
+  if (status == ShareStatus::Normal && !page.complete) return ShareStatus::Unknown;
+  return status;
+}
+
 }  // namespace orvane

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "common/fetch.h"
+
 namespace orvane {
 
 enum class ShareStatus { Normal, Invalid, Unknown };
@@ -13,5 +15,9 @@ const char* share_status_text(ShareStatus status);
 // "share_nofound_des" is Invalid, else "module-error" is Unknown, else Normal. A page
 // that never arrived (`arrived` false) is Unknown: nothing was checked.
 ShareStatus judge_share_page(std::string_view page, bool arrived = true);
+
+// The verdict on a fetch: as above, and a page cut short (stalled, reset, over the size
+// cap) that shows no marker in the part that came is Unknown too.
+ShareStatus judge_fetched_page(const FetchResult& page);
 
 }  // namespace orvane
