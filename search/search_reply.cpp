@@ -14,7 +14,7 @@ namespace {
 
 // replace_all(text, "\"", "'") for this one-byte case, in place: the same character walk
 // (a byte of 0x80 or more takes the byte after it, so a quote there is left alone)
-// without building the result a piece at a time, which was half of the parse. Runs of
+// without building the result a piece at a time (about a fifth of the parse). Runs of
 // eight ASCII bytes, the bulk of a reply, are checked a word at a time.
 std::string swap_quotes(std::string_view text) {
   constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
