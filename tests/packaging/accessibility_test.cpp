@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleImageInterface>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -183,7 +184,13 @@ class AccessibilityTest : public QObject {
       QAccessibleInterface* cell = table->cellAt(0, c);
       QVERIFY(cell != nullptr);
       QCOMPARE(cell->text(QAccessible::Name), cells[c]);
+      // Qt 6.4 makes new header cells here that no cache holds; registering one hands
+      // it to the cache, which can then free it.
       const auto headers = cell->tableCellInterface()->columnHeaderCells();
+      const auto free_headers = qScopeGuard([&headers] {
+        for (QAccessibleInterface* h : headers)
+          QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(h));
+      });
       QCOMPARE(headers.size(), 1);
       QCOMPARE(headers[0]->text(QAccessible::Name), list->headerItem()->text(c));
     }
