@@ -2,10 +2,6 @@
 
 // Shared by the child probes that window_bench starts: when the window was first painted,
 // and what the process holds once it is.
-#include <QCoreApplication>
-#include <QEvent>
-#include <QTimer>
-
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -13,6 +9,10 @@
 #include <ctime>
 #include <fstream>
 #include <string>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
 
 namespace orvane::bench {
 

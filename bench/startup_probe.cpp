@@ -3,14 +3,14 @@
 //   startup_probe idle HOST S AFTER   AFTER is "start" (just shown) or "search" (after a
 //                                     search and a check of its rows); then idle for S
 //                                     seconds and print "<cpu ms> <timer events> <events>"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMap>
 #include <QTimer>
-
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "app/keyword_edit.h"
 #include "app/main_window.h"

@@ -2,12 +2,6 @@
 // start-up beside a bare Qt window, a search from Enter to the shown list, a share check,
 // and what an idle shown window costs. Start-up and idle run in child processes (the
 // probes), so each measures a fresh process.
-#include <benchmark/benchmark.h>
-
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QKeyEvent>
-
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <spawn.h>
@@ -18,6 +12,11 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <benchmark/benchmark.h>
 
 #include "app/keyword_edit.h"
 #include "app/main_window.h"
