@@ -18,18 +18,7 @@ fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
 dpkg-deb -x "$deb" "$scratch/root" || { echo "FAIL: dpkg-deb -x"; exit 1; }
-expected=(
-  usr/bin/orvane
-  usr/share/applications/example.vellix.Orvane.desktop
-  usr/share/metainfo/example.vellix.Orvane.metainfo.xml
-  usr/share/icons/hicolor/scalable/apps/orvane.svg
-  usr/share/doc/orvane/copyright
-  usr/share/doc/orvane/changelog.gz
-  usr/share/man/man1/orvane.1.gz
-)
-for size in 16 32 48 64 128 256; do
-  expected+=("usr/share/icons/hicolor/${size}x${size}/apps/orvane.png")
-done
+source "$(dirname "$0")/installed_files.sh"
 "$here/check_tree.sh" "$scratch/root" "$src" "${expected[@]}" || fail=1
 file -b "$scratch/root/usr/bin/orvane" | grep -q 'not stripped' && bad "usr/bin/orvane is not stripped"
 
