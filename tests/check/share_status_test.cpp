@@ -20,7 +20,9 @@ class ShareVerdict : public ::testing::TestWithParam<VerdictCase> {};
 TEST_P(ShareVerdict, FollowsTheMarkers) {
   const VerdictCase& c = GetParam();
   EXPECT_EQ(judge_fetched_page(FetchResult{c.arrived, c.complete, c.page}), c.expected);
-  if (c.complete) EXPECT_EQ(judge_share_page(c.page, c.arrived), c.expected);
+  if (c.complete) {
+    EXPECT_EQ(judge_share_page(c.page, c.arrived), c.expected);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
