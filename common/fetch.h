@@ -23,9 +23,9 @@ FetchResult fetch_page(const std::string& address);
 
 // Limits that keep a dead, stalled or endless server from freezing the window.
 struct FetchLimits {
-  long connect_timeout_ms = 15000;   // to establish the connection
-  long stall_timeout_s = 20;         // abort when under 1 byte/s arrives for this long
-  long total_timeout_s = 120;        // the whole transfer
+  long connect_timeout_ms = 15000;         // to establish the connection
+  long stall_timeout_s = 20;               // abort when under 1 byte/s arrives for this long
+  long total_timeout_s = 120;              // the whole transfer
   std::size_t max_body_bytes = 32u << 20;  // then the bytes so far are kept
 };
 
