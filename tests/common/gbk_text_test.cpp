@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/reference_find.h"
+
 namespace orvane {
 namespace {
 
@@ -55,24 +57,6 @@ INSTANTIATE_TEST_SUITE_P(
                              "a", 1, true, 3}),
     [](const testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
 
-// Plain character-by-character search, the definition the fast one must agree with.
-long long reference_find(const std::string& text, const std::string& needle, long long start,
-                         bool ignore_case) {
-  if (needle.empty() || start > static_cast<long long>(text.size())) return -1;
-  auto fold = [](unsigned char b) { return (b >= 'A' && b <= 'Z') ? b + 32 : b; };
-  for (std::size_t i = start <= 1 ? 0 : start - 1; i < text.size();) {
-    bool match = i + needle.size() <= text.size();
-    for (std::size_t k = 0; match && k < needle.size(); ++k) {
-      auto a = static_cast<unsigned char>(text[i + k]);
-      auto b = static_cast<unsigned char>(needle[k]);
-      match = ignore_case ? fold(a) == fold(b) : a == b;
-    }
-    if (match) return static_cast<long long>(i) + 1;
-    i += static_cast<unsigned char>(text[i]) >= 0x80 ? 2 : 1;
-  }
-  return -1;
-}
-
 TEST(FindTextRandom, AgreesWithCharacterByCharacterSearch) {
   const std::string alphabet = "aAb{ \xB0\xA1\x7B";
   std::mt19937 rng(12345);
@@ -87,7 +71,7 @@ TEST(FindTextRandom, AgreesWithCharacterByCharacterSearch) {
     long long start = static_cast<long long>(rng() % 44) - 2;
     bool ignore_case = rng() % 2 == 0;
     ASSERT_EQ(find_text(text, needle, start, ignore_case),
-              reference_find(text, needle, start, ignore_case))
+              test::reference_find(text, needle, start, ignore_case))
         << "text=" << testing::PrintToString(text) << " needle=" << testing::PrintToString(needle)
         << " start=" << start << " ignore_case=" << ignore_case;
   }

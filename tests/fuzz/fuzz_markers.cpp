@@ -10,28 +10,14 @@
 
 #include "common/gbk_text.h"
 #include "common/markers.h"
+#include "tests/support/reference_find.h"
+
+using orvane::test::reference_find;
 
 namespace {
 
 void check(bool ok) {
   if (!ok) std::abort();
-}
-
-long long reference_find(std::string_view text, std::string_view needle, long long start,
-                         bool ignore_case) {
-  if (needle.empty() || start > static_cast<long long>(text.size())) return -1;
-  auto fold = [](unsigned char b) { return (b >= 'A' && b <= 'Z') ? b + 32 : b; };
-  for (std::size_t i = start <= 1 ? 0 : static_cast<std::size_t>(start - 1); i < text.size();) {
-    bool match = i + needle.size() <= text.size();
-    for (std::size_t k = 0; match && k < needle.size(); ++k) {
-      auto a = static_cast<unsigned char>(text[i + k]);
-      auto b = static_cast<unsigned char>(needle[k]);
-      match = ignore_case ? fold(a) == fold(b) : a == b;
-    }
-    if (match) return static_cast<long long>(i) + 1;
-    i += static_cast<unsigned char>(text[i]) >= 0x80 ? 2 : 1;
-  }
-  return -1;
 }
 
 std::vector<std::string_view> split(std::string_view s) {

@@ -1,29 +1,16 @@
-// The share check's verdict against a plain-byte reference: the markers are ASCII, so
-// a byte-wise case-insensitive search agrees with the GBK-stepping one except where a
-// match would begin on a trail byte.
+// The share check's verdict against the plain character-by-character reference search.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
 #include "check/share_status.h"
+#include "tests/support/reference_find.h"
 
 namespace {
 
-bool lower_equal(char a, char b) {
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-  return lower(a) == lower(b);
-}
-
-// Finds `marker` at a character start, stepping over double-byte characters.
 bool holds(std::string_view page, std::string_view marker) {
-  for (std::size_t i = 0; i + marker.size() <= page.size();) {
-    std::size_t k = 0;
-    while (k < marker.size() && lower_equal(page[i + k], marker[k])) ++k;
-    if (k == marker.size()) return true;
-    i += static_cast<unsigned char>(page[i]) >= 0x80 ? 2 : 1;
-  }
-  return false;
+  return orvane::test::reference_find(page, marker, 1, /*ignore_case=*/true) >= 1;
 }
 
 }  // namespace
