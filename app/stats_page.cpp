@@ -1,47 +1,69 @@
 #include "app/stats_page.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QUrl>
+#include <QSocketNotifier>
+
+#include <algorithm>
 
 namespace orvane {
 
-StatsPageLoader::StatsPageLoader(QObject* parent)
-    : QObject(parent), m_network(new QNetworkAccessManager(this)) {
-  setObjectName(QStringLiteral("超文本浏览框1"));
+namespace {
+
+void retire(QSocketNotifier* notifier) {
+  if (notifier == nullptr) return;
+  // Possibly inside its own activated(): disabled at once, deleted once back in the loop.
+  notifier->setEnabled(false);
+  notifier->deleteLater();
 }
 
-StatsPageLoader::~StatsPageLoader() {
-  if (m_reply) {
-    m_reply->disconnect(this);
-    m_reply->abort();
-    delete m_reply;
-  }
+}  // namespace
+
+StatsPageLoader::StatsPageLoader(QObject* parent)
+    : QObject(parent),
+      m_visit(
+          PageVisit::Loop{[this](int socket, bool read, bool write) { watch(socket, read, write); },
+                          [this](long ms) { set_timer(ms); }}) {
+  setObjectName(QStringLiteral("超文本浏览框1"));
+  m_timer.setSingleShot(true);
+  connect(&m_timer, &QTimer::timeout, this, [this] { m_visit.timer_fired(); });
 }
+
+StatsPageLoader::~StatsPageLoader() { m_visit.stop(); }
 
 void StatsPageLoader::load(const QString& address) {
   m_address = address;
-  if (m_reply) {
-    // A new navigation replaces the running one.
-    QNetworkReply* old = m_reply;
-    m_reply = nullptr;
-    old->disconnect(this);
-    old->abort();
-    old->deleteLater();
-  }
-  QNetworkRequest request{QUrl(address)};
-  request.setHeader(QNetworkRequest::UserAgentHeader,
-                    QStringLiteral("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)"));
-  request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-  m_reply = m_network->get(request);
   ++m_started;
-  // The page is never read: drop what arrives so it does not pile up.
-  connect(m_reply, &QIODevice::readyRead, this, [reply = m_reply] { reply->readAll(); });
-  connect(m_reply, &QNetworkReply::finished, this, [this, reply = m_reply] {
-    if (m_reply == reply) m_reply = nullptr;
-    reply->deleteLater();
-  });
+  m_visit.start(address.toStdString());
+}
+
+void StatsPageLoader::watch(int socket, bool read, bool write) {
+  if (!read && !write) {
+    const auto it = m_watches.find(socket);
+    if (it == m_watches.end()) return;
+    retire(it->second.read);
+    retire(it->second.write);
+    m_watches.erase(it);
+    return;
+  }
+  Watch& w = m_watches[socket];
+  const auto ensure = [this, socket](QSocketNotifier*& notifier, QSocketNotifier::Type type) {
+    if (notifier != nullptr) return;
+    notifier = new QSocketNotifier(static_cast<qintptr>(socket), type, this);
+    const bool reading = type == QSocketNotifier::Read;
+    connect(notifier, &QSocketNotifier::activated, this,
+            [this, socket, reading] { m_visit.socket_ready(socket, reading, !reading); });
+  };
+  if (read) ensure(w.read, QSocketNotifier::Read);
+  if (write) ensure(w.write, QSocketNotifier::Write);
+  if (w.read != nullptr) w.read->setEnabled(read);
+  if (w.write != nullptr) w.write->setEnabled(write);
+}
+
+void StatsPageLoader::set_timer(long ms) {
+  if (ms < 0) {
+    m_timer.stop();
+  } else {
+    m_timer.start(static_cast<int>(std::min<long>(ms, 24L * 3600 * 1000)));
+  }
 }
 
 }  // namespace orvane

@@ -1,5 +1,7 @@
 #include "common/fetch.h"
 
+#include "common/http_client.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -187,17 +189,27 @@ void set_fetch_limits(const FetchLimits& limits) {
   g_limits = limits;
 }
 
-FetchResult fetch_page(const std::string& address) {
+namespace detail {
+
+CURL* new_request(const std::string& address, const FetchLimits& limits) {
   const std::string url = canonical_address(address);
-  if (url.empty()) return {};
-  std::unique_ptr<CURL, HandleDeleter> curl(HttpClient::instance().new_handle());
+  if (url.empty()) return nullptr;
+  CURL* curl = HttpClient::instance().new_handle();
+  if (curl == nullptr) return nullptr;
+  apply_limits(curl, limits);
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());  // libcurl keeps its own copy
+  return curl;
+}
+
+}  // namespace detail
+
+FetchResult fetch_page(const std::string& address) {
+  const FetchLimits limits = fetch_limits();
+  std::unique_ptr<CURL, HandleDeleter> curl(detail::new_request(address, limits));
   if (!curl) return {};
 
-  const FetchLimits limits = fetch_limits();
   Transfer transfer;
   transfer.cap = limits.max_body_bytes;
-  apply_limits(curl.get(), limits);
-  curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, on_body);
   curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(curl.get(), CURLOPT_HEADERFUNCTION, on_header);
