@@ -61,6 +61,15 @@ void PictureBox::set_picture_asset(const char* name) {
 }
 
 void PictureBox::show_bytes(const QByteArray& bytes, qreal ratio, const QString& asset) {
+  // The same animation again (the loading picture of every search) starts over from its
+  // first frame; its frames stay decoded.
+  if (m_impl->movie != nullptr && !asset.isEmpty() && asset == m_impl->asset &&
+      ratio == m_impl->ratio && bytes == m_bytes) {
+    m_impl->movie->stop();
+    m_impl->movie->start();
+    repaint_now();
+    return;
+  }
   clear_picture();
   m_bytes = bytes;
   m_impl->ratio = ratio;

@@ -239,6 +239,19 @@ class PictureControlsTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(box.current_frame(), 1, 2000);  // and goes on playing
   }
 
+  void same_animation_again_starts_from_its_first_frame() {
+    PictureBox box(PictureBox::Mode::Natural);
+    box.resize(146, 95);
+    box.show();
+    for (const char* name : {"loading.gif", "loading.gif", "checking.gif", "loading.gif"}) {
+      box.set_picture_asset(name);
+      QCOMPARE(box.asset_name(), QString::fromUtf8(name));
+      QCOMPARE(box.current_frame(), 0);
+      QTRY_VERIFY_WITH_TIMEOUT(box.current_frame() >= 2, 2000);  // and it plays
+    }
+    QCOMPARE(box.picture_size(), QSize(146, 95));
+  }
+
   void gif_frames_are_composed_on_white() {
     const QByteArray bytes = asset_bytes("checking.gif");
     QImageReader reader(QByteArray("gif"));
