@@ -1,16 +1,22 @@
 #include "app/main_window.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <QBuffer>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QIconEngine>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -28,6 +34,7 @@
 #include "app/update_notice.h"
 #include "app/wrap_button.h"
 #include "check/share_check.h"
+#include "common/codepage.h"
 #include "common/responsive_wait.h"
 #include "search/results_fill.h"
 #include "search/search_command.h"
@@ -59,13 +66,51 @@ QColor button_face(const QWidget* widget) { return widget->palette().color(QPale
 
 // Read with the built-in PNG reader alone: QIcon::addFile, and QImageReader with format
 // detection on, ask every image plugin first, loading all of them (and their libraries).
-QImage png_image(const char* name) {
-  QByteArray bytes = asset_bytes(name);
+QImage png_image(const QString& name) {
+  QByteArray bytes = asset_bytes(qPrintable(name));
   QBuffer buffer(&bytes);
   QImageReader reader(&buffer, QByteArrayLiteral("png"));
   reader.setAutoDetectImageFormat(false);
   return reader.read();
 }
+
+// The window icon in all its drawn sizes, each decoded only when asked for and not kept:
+// the platform copies what it needs when the window is created, and the offscreen
+// platform never asks.
+class IconEngine : public QIconEngine {
+ public:
+  static constexpr int kSizes[] = {16, 32, 48, 64, 128, 256};
+
+  QIconEngine* clone() const override { return new IconEngine; }
+  bool isNull() override { return false; }
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+    QList<QSize> sizes;
+    for (int size : kSizes) sizes.append(QSize(size, size));
+    return sizes;
+  }
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+    const int side = drawn_size(size);
+    return QSize(side, side).boundedTo(size);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+    const QImage image = png_image(QStringLiteral("icon_%1.png").arg(drawn_size(size)));
+    if (image.isNull()) return {};
+    if (image.size() == size) return QPixmap::fromImage(image);
+    return QPixmap::fromImage(image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  }
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+  }
+
+ private:
+  // The smallest drawn size that covers the request, else the largest.
+  static int drawn_size(const QSize& size) {
+    const int wanted = std::max(size.width(), size.height());
+    for (int side : kSizes)
+      if (side >= wanted) return side;
+    return kSizes[std::size(kSizes) - 1];
+  }
+};
 
 }  // namespace
 
@@ -118,13 +163,26 @@ void MainWindow::setup_window() {
     const QSize area = screen->geometry().size();
     move((area.width() - kWidth) / 2, (area.height() - kHeight) / 2);
   }
-  QIcon icon;
-  for (int size : {16, 32, 48, 64, 128, 256}) {
-    const QByteArray name = QStringLiteral("icon_%1.png").arg(size).toLatin1();
-    icon.addPixmap(QPixmap::fromImage(png_image(name.constData())));
+  setWindowIcon(QIcon(new IconEngine));
+}
+
+const QImage& MainWindow::background() {
+  if (m_background.isNull()) m_background = asset_image("background.jpg");
+  return m_background;
+}
+
+void MainWindow::prepare_first_paint() {
+  if (m_prepared) return;
+  m_prepared = true;
+  background();
+  // Polishing gives the results list its font; measuring each control's text loads the
+  // fonts and their engines, the slowest part of a first paint.
+  ensurePolished();
+  for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    control->ensurePolished();
+    QFontMetrics(control->font()).horizontalAdvance(control->property("text").toString());
   }
-  setWindowIcon(icon);
-  m_background = asset_image("background.jpg");
+  load_gbk_tables();  // or the first search would build them
 }
 
 void MainWindow::create_controls() {
@@ -296,8 +354,15 @@ void MainWindow::connect_handlers() {
 void MainWindow::start() {
   // The created handler runs before the window is first visible.
   m_results_list->hide();
+  // The update notice's first wait is idle time: the first paint is prepared meanwhile.
+  QTimer::singleShot(0, this, [this] { prepare_first_paint(); });
   show_update_notice(*this);
   if (!m_closed) show();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  prepare_first_paint();  // shown without start(), as in tests
+  QWidget::showEvent(event);
 }
 
 void MainWindow::show_button_tip(QWidget* button, const QString& text) {
@@ -320,7 +385,7 @@ void MainWindow::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), QColor(128, 128, 128));
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(rect(), m_background);
+  painter.drawImage(rect(), background());
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -80,6 +80,7 @@ class MainWindow : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -113,11 +114,15 @@ class MainWindow : public QWidget {
   QString web_address(const char* path) const;
   void show_button_tip(QWidget* button, const QString& text);
   bool press_moves_window(const QPoint& pos) const;
+  const QImage& background();
+  // Decodes the background and loads the fonts before the first paint needs them.
+  void prepare_first_paint();
   void begin_window_move(const QPoint& global_pos);
 
   Endpoints m_endpoints;
   bool m_closed = false;
-  QImage m_background;
+  QImage m_background;  // decoded when first needed, see background()
+  bool m_prepared = false;
   ButtonTip* m_tip = nullptr;
   int m_moves_started = 0;
   bool m_manual_move = false;

@@ -80,10 +80,20 @@ void ResultsList::setup_look() {
   colors.setColor(QPalette::Inactive, QPalette::Highlight, Qt::white);
   colors.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::black);
   setPalette(colors);
-  QFont face(QStringLiteral("微软雅黑"));
-  face.setPixelSize(14);
-  face.setWeight(QFont::Normal);
-  setFont(face);
+}
+
+bool ResultsList::event(QEvent* event) {
+  // The font is set when the list is polished (at the latest when first shown), not when
+  // it is made: a font change makes the header measure its titles, and that first use of
+  // a font would load the font configuration while the window is still being built.
+  if (event->type() == QEvent::Polish && !m_font_set) {
+    m_font_set = true;
+    QFont face(QStringLiteral("微软雅黑"));
+    face.setPixelSize(14);
+    face.setWeight(QFont::Normal);
+    setFont(face);
+  }
+  return QTreeWidget::event(event);
 }
 
 void ResultsList::setup_columns() {

@@ -26,11 +26,14 @@ class ResultsList : public QTreeWidget {
   void double_clicked();
 
  protected:
+  bool event(QEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   void setup_look();
   void setup_columns();
+
+  bool m_font_set = false;
 };
 
 }  // namespace orvane

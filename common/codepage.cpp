@@ -233,6 +233,8 @@ std::string wide_to_ansi(std::string_view utf16le, int code_page) {
   return std::string(as_text(out));
 }
 
+void load_gbk_tables() { gbk_tables(); }
+
 std::string gbk_to_utf8(std::string_view gbk) {
   return wide_to_ansi(ansi_to_wide(gbk, kCodePageGbk), kCodePageUtf8);
 }

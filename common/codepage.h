@@ -32,6 +32,10 @@ std::string ansi_to_wide(std::string_view text, int code_page = kCodePageUtf8);
 // page gives "".
 std::string wide_to_ansi(std::string_view utf16le, int code_page = kCodePageSystem);
 
+// Builds the GBK tables now rather than at the first conversion, for callers with idle
+// time to spare (a few milliseconds of iconv calls, once per process).
+void load_gbk_tables();
+
 // GBK text in, the UTF-8 bytes of the same characters out.
 std::string gbk_to_utf8(std::string_view gbk);
 
