@@ -180,7 +180,9 @@ void MainWindow::prepare_first_paint() {
   ensurePolished();
   for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     control->ensurePolished();
-    QFontMetrics(control->font()).horizontalAdvance(control->property("text").toString());
+    // A sample of both scripts, for controls without a caption.
+    const QString text = control->property("text").toString() + QStringLiteral("文A");
+    QFontMetrics(control->font()).horizontalAdvance(text);
   }
   load_gbk_tables();  // or the first search would build them
 }
@@ -195,7 +197,9 @@ void MainWindow::create_controls() {
     QWidget* control = (this->*def.create)();
     control->setObjectName(QString::fromUtf8(def.name));
     control->setGeometry(def.left, def.top, def.width, def.height);
-    control->setHidden(!def.visible);
+    // A child is shown with the window unless hidden; showing one now would polish it
+    // (and load its fonts) while the window is still being built.
+    if (!def.visible) control->hide();
     control->setEnabled(def.enabled);
     control->setFocusPolicy(def.tab_stop ? Qt::StrongFocus : Qt::NoFocus);
     created.push_back(control);

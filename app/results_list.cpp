@@ -97,16 +97,19 @@ bool ResultsList::event(QEvent* event) {
 }
 
 void ResultsList::setup_columns() {
-  setColumnCount(kColumns);
-  QStringList titles;
-  for (const Column& column : kColumnTable) titles << QString::fromUtf8(column.title);
-  setHeaderLabels(titles);
+  // The header before its sections: with no minimum size of its own it would measure
+  // its font for one as each section arrives, the first use of a font in the window.
   QHeaderView* top = header();
+  top->setMinimumSectionSize(0);
   top->setSectionsClickable(false);
   top->setSortIndicatorShown(false);
   top->setSectionsMovable(false);
   top->setStretchLastSection(false);
-  top->setMinimumSectionSize(0);
+  top->setDefaultSectionSize(kColumnTable[0].width);
+  setColumnCount(kColumns);
+  QStringList titles;
+  for (const Column& column : kColumnTable) titles << QString::fromUtf8(column.title);
+  setHeaderLabels(titles);
   top->setSectionResizeMode(QHeaderView::Interactive);
   for (int i = 0; i < kColumns; ++i) top->resizeSection(i, kColumnTable[i].width);
 }
