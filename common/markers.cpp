@@ -1,6 +1,9 @@
 #include "common/markers.h"
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 #include "common/gbk_text.h"
 
@@ -16,10 +19,6 @@ std::size_t blank_length(std::string_view s, std::size_t i) {
       static_cast<unsigned char>(s[i + 1]) == kFullWidthSpaceByte)
     return 2;
   return 0;
-}
-
-std::size_t character_length(std::string_view s, std::size_t i) {
-  return static_cast<unsigned char>(s[i]) >= 0x80 ? 2 : 1;
 }
 
 std::string build_piece(std::string_view piece, std::string_view left, std::string_view right,
@@ -39,27 +38,42 @@ std::string build_piece(std::string_view piece, std::string_view left, std::stri
 
 std::string trim_spaces(std::string_view text) {
   std::string_view s = as_text(text);
+  const auto* b = reinterpret_cast<const unsigned char*>(s.data());
+  const std::size_t n = s.size();
   std::size_t begin = 0;
-  while (begin < s.size()) {
-    std::size_t n = blank_length(s, begin);
-    if (n == 0) break;
-    begin += n;
+  while (begin < n) {
+    std::size_t blank = blank_length(s, begin);
+    if (blank == 0) break;
+    begin += blank;
   }
-  std::size_t end = s.size();
-  std::size_t run = std::string_view::npos;  // where the current run of blanks began
-  for (std::size_t i = begin; i < s.size();) {
-    if (character_length(s, i) == 2 && i + 1 == s.size()) {
+  // One walk by characters: `end` follows the last character that is no blank. Runs of
+  // eight ASCII bytes, most of a reply, go a word at a time.
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  constexpr std::uint64_t kSpaces = 0x2020202020202020ULL;
+  std::size_t end = begin;
+  std::size_t i = begin;
+  while (i < n) {
+    std::uint64_t word = 0;
+    if (i + 8 <= n && (std::memcpy(&word, b + i, 8), (word & kHigh) == 0)) {
+      // Bytes that are not spaces are non-zero in `others`; the highest one is the last.
+      const std::uint64_t others = word ^ kSpaces;
+      if (others != 0) end = i + static_cast<std::size_t>((63 - std::countl_zero(others)) / 8) + 1;
+      i += 8;
+      continue;
+    }
+    if (b[i] < 0x80) {
+      if (b[i] != ' ') end = i + 1;
+      ++i;
+      continue;
+    }
+    if (i + 1 == n) {
       // Half a character at the very end is dropped; the blanks before it stay.
       end = i;
-      run = std::string_view::npos;
       break;
     }
-    std::size_t n = blank_length(s, i);
-    if (n > 0 && run == std::string_view::npos) run = i;
-    if (n == 0) run = std::string_view::npos;
-    i += n > 0 ? n : character_length(s, i);
+    if (blank_length(s, i) == 0) end = i + 2;
+    i += 2;
   }
-  if (run != std::string_view::npos) end = run;
   return std::string(s.substr(begin, end - begin));
 }
 
@@ -83,7 +97,9 @@ int extract_between(std::string_view text, std::string_view left, std::string_vi
     if (piece.empty()) break;
     if (options.longest_piece > 0 && piece.size() > static_cast<std::size_t>(options.longest_piece))
       break;
-    pieces.push_back(build_piece(piece, left, right, options));
+    const bool decorated = options.include_left || options.include_right ||
+                           !options.prefix.empty() || !options.suffix.empty();
+    pieces.push_back(decorated ? build_piece(piece, left, right, options) : std::move(piece));
     p = g;
   }
   return static_cast<int>(pieces.size());

@@ -34,6 +34,30 @@ bool starts_with_blank(std::string_view s) {
   return !s.empty() && (s[0] == ' ' || (s.size() > 1 && s.substr(0, 2) == "\xA1\xA1"));
 }
 
+// trim_spaces as a plain walk, one character at a time: leading blanks off, then the
+// end follows the last character that is no blank; a lone lead byte at the very end is
+// dropped and keeps the blanks before it.
+std::string reference_trim(std::string_view text) {
+  std::string_view s = orvane::as_text(text);
+  const auto blank = [&](std::size_t i) -> std::size_t {
+    if (s[i] == ' ') return 1;
+    return i + 1 < s.size() && s.substr(i, 2) == "\xA1\xA1" ? 2 : 0;
+  };
+  std::size_t begin = 0;
+  while (begin < s.size() && blank(begin) > 0) begin += blank(begin);
+  std::size_t end = begin;
+  for (std::size_t i = begin; i < s.size();) {
+    const std::size_t length = static_cast<unsigned char>(s[i]) >= 0x80 ? 2 : 1;
+    if (length == 2 && i + 1 == s.size()) {
+      end = i;
+      break;
+    }
+    if (blank(i) == 0) end = i + length;
+    i += length;
+  }
+  return std::string(s.substr(begin, end - begin));
+}
+
 void check_pieces(std::string_view text, std::string_view left, std::string_view right,
                   const orvane::ExtractOptions& o) {
   std::vector<std::string> pieces;
@@ -76,6 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string trimmed = orvane::trim_spaces(text);
   check(orvane::as_text(text).find(trimmed) != std::string_view::npos);
   check(!starts_with_blank(trimmed));
+  check(trimmed == reference_trim(text));
 
   orvane::ExtractOptions o;
   o.case_sensitive = !ignore_case;
