@@ -180,9 +180,12 @@ void MainWindow::prepare_first_paint() {
   ensurePolished();
   for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     control->ensurePolished();
-    // A sample of both scripts, for controls without a caption.
-    const QString text = control->property("text").toString() + QStringLiteral("文A");
-    QFontMetrics(control->font()).horizontalAdvance(text);
+    // The list shows after a search: a sample of both scripts for its rows. Other hidden
+    // controls may never be shown (the upgrade link), and pictures draw no text.
+    const QString text = control == m_results_list ? QStringLiteral("文A")
+                         : control->isHidden()     ? QString()
+                                                   : control->property("text").toString();
+    if (!text.isEmpty()) QFontMetrics(control->font()).horizontalAdvance(text);
   }
   load_gbk_tables();  // or the first search would build them
 }
