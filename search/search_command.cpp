@@ -1,5 +1,7 @@
 #include "search/search_command.h"
 
+#include <utility>
+
 #include <QRadioButton>
 
 #include "app/assets.h"
@@ -93,7 +95,7 @@ void run_search(MainWindow& window, std::string keyword) {
 
   const std::string address =
       window.endpoints().api_host + "/s/?kw=" + percent_encode(gbk_to_utf8(keyword)) + suffix;
-  const std::string reply = fetch_page_text(address);
+  std::string reply = fetch_page_text(address);
 
   if (reply.empty()) {
     show_picture(window, "connection_problem.jpg", 500, 150);
@@ -112,7 +114,7 @@ void run_search(MainWindow& window, std::string keyword) {
   window.search_button()->setEnabled(false);
   show_picture(window, "loading.gif", 146, 95);
 
-  SearchReplyReader records(reply);
+  SearchReplyReader records(std::move(reply));
   fill_results_list(window, records);
   if (window.is_closed()) return;
   finish_search(window);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "common/gbk_text.h"
 #include "common/markers.h"
@@ -16,13 +17,12 @@ namespace {
 // (a byte of 0x80 or more takes the byte after it, so a quote there is left alone)
 // without building the result a piece at a time (about a fifth of the parse). Runs of
 // eight ASCII bytes, the bulk of a reply, are checked a word at a time.
-std::string swap_quotes(std::string_view text) {
+void swap_quotes(std::string& text) {
   constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
   constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
   constexpr std::uint64_t kQuotes = 0x2222222222222222ULL;
-  std::string out(text);
-  char* p = out.data();
-  const std::size_t n = out.size();
+  char* p = text.data();
+  const std::size_t n = text.size();
   std::size_t i = 0;
   while (i < n) {
     std::uint64_t word = 0;
@@ -36,14 +36,16 @@ std::string swap_quotes(std::string_view text) {
     if (byte == '"') p[i] = '\'';
     i += byte >= 0x80 ? 2 : 1;
   }
-  return out;
 }
 
-// Double quotes become single quotes first, so the record pattern accepts either.
-std::vector<std::string> record_pieces(std::string_view reply) {
-  const std::string swapped = swap_quotes(as_text(reply));
+// Double quotes become single quotes first, so the record pattern accepts either. The
+// swap works on the reply itself: a reply can be as large as the fetch allows.
+std::vector<std::string> record_pieces(std::string& reply) {
+  const std::size_t zero = reply.find('\0');
+  if (zero != std::string::npos) reply.resize(zero);  // the reply is a text
+  swap_quotes(reply);
   std::vector<std::string> pieces;
-  extract_between(swapped, "{", "}", pieces);
+  extract_between(reply, "{", "}", pieces);
   return pieces;
 }
 
@@ -63,13 +65,13 @@ SearchRecord record_from_piece(std::string_view piece) {
 
 std::vector<SearchRecord> parse_search_reply(std::string_view reply) {
   std::vector<SearchRecord> records;
-  SearchReplyReader reader(reply);
+  SearchReplyReader reader{std::string(reply)};
   records.reserve(reader.size());
   while (auto record = reader.next()) records.push_back(std::move(*record));
   return records;
 }
 
-SearchReplyReader::SearchReplyReader(std::string_view reply) : pieces_(record_pieces(reply)) {}
+SearchReplyReader::SearchReplyReader(std::string reply) : pieces_(record_pieces(reply)) {}
 
 std::optional<SearchRecord> SearchReplyReader::next() {
   if (next_ >= pieces_.size()) return std::nullopt;

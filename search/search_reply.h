@@ -28,7 +28,8 @@ std::vector<SearchRecord> parse_search_reply(std::string_view reply);
 // decodes one piece.
 class SearchReplyReader {
  public:
-  explicit SearchReplyReader(std::string_view reply);
+  // Takes the reply over: move it in and it is worked on without a copy.
+  explicit SearchReplyReader(std::string reply);
   std::size_t size() const { return pieces_.size(); }
   // The next record, or nullopt after the last.
   std::optional<SearchRecord> next();

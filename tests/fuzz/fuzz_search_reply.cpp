@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view reply(reinterpret_cast<const char*>(data), size);
   const auto records = orvane::parse_search_reply(reply);
 
-  orvane::SearchReplyReader reader(reply);
+  orvane::SearchReplyReader reader{std::string(reply)};
   check(reader.size() == records.size());
   for (const auto& expected : records) {
     const auto record = reader.next();
