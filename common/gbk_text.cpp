@@ -89,9 +89,11 @@ long long find_text(std::string_view text, std::string_view needle, long long st
       boundary = pos = candidate + 1;
       continue;
     }
+    // The scanner found the first byte already (either case when folding).
     const char* at = text.data() + candidate;
-    bool match = ignore_case ? equal_folded(at, needle.data(), needle.size())
-                             : std::memcmp(at, needle.data(), needle.size()) == 0;
+    bool match =
+        needle.size() == 1 || (ignore_case ? equal_folded(at, needle.data(), needle.size())
+                                           : std::memcmp(at, needle.data(), needle.size()) == 0);
     if (match) return static_cast<long long>(candidate) + 1;
     boundary = pos = next_character(s, candidate);
   }
@@ -113,6 +115,18 @@ std::string replace_all(std::string_view text, std::string_view from, std::strin
   }
   out.append(text, copied, std::string_view::npos);
   return out;
+}
+
+void replace_all_in_place(std::string& text, std::string_view from, std::string_view to) {
+  if (from.size() != to.size()) return;
+  // Each search starts where replace_all's would: after the last match, which is all it
+  // reads, so the bytes already replaced change nothing.
+  long long hit = find_text(text, from, 1);
+  while (hit > 0) {
+    const auto at = static_cast<std::size_t>(hit - 1);
+    text.replace(at, to.size(), to);
+    hit = find_text(text, from, static_cast<long long>(at + from.size()) + 1);
+  }
 }
 
 }  // namespace orvane

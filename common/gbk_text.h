@@ -19,6 +19,9 @@ long long find_text(std::string_view text, std::string_view needle, long long st
 // Replaces every occurrence of `from` by `to`, left to right, exact case.
 std::string replace_all(std::string_view text, std::string_view from, std::string_view to);
 
+// The same, in `text` itself, for a `to` as long as `from` (otherwise nothing changes).
+void replace_all_in_place(std::string& text, std::string_view from, std::string_view to);
+
 // `text` up to its first zero byte: how every routine reads a Text.
 inline std::string_view as_text(std::string_view bytes) {
   auto zero = bytes.find('\0');

@@ -46,7 +46,7 @@ std::string protect(std::string_view text) {
   std::string s(text);
   replace_in(s, "\r\n", kCrLfMark);
   if (!s.empty() && s[0] == '\r') s.erase(0, 1);
-  replace_in(s, "\\u", "%u");
+  replace_all_in_place(s, "\\u", "%u");
   replace_in(s, "'", kRightQuote);
   return s;
 }

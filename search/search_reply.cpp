@@ -19,16 +19,23 @@ namespace {
 // eight ASCII bytes, the bulk of a reply, are checked a word at a time.
 void swap_quotes(std::string& text) {
   constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
   constexpr std::uint64_t kQuotes = 0x2222222222222222ULL;
+  constexpr unsigned kQuoteToApostrophe = '"' ^ '\'';
   char* p = text.data();
   const std::size_t n = text.size();
   std::size_t i = 0;
   while (i < n) {
     std::uint64_t word = 0;
     if (i + 8 <= n && (std::memcpy(&word, p + i, 8), (word & kHigh) == 0)) {
-      const std::uint64_t x = word ^ kQuotes;  // a zero byte where a quote is
-      if (((x - kOnes) & ~x & kHigh) != 0) std::replace(p + i, p + i + 8, '"', '\'');
+      // The high bit of each byte that is a quote, exactly (no borrow between bytes), then
+      // those bytes flipped to an apostrophe.
+      const std::uint64_t x = word ^ kQuotes;
+      const std::uint64_t quotes = ~(((x & kLow7) + kLow7) | x) & kHigh;
+      if (quotes != 0) {
+        word ^= (quotes >> 7) * kQuoteToApostrophe;
+        std::memcpy(p + i, &word, 8);
+      }
       i += 8;
       continue;
     }

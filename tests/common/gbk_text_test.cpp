@@ -90,6 +90,11 @@ class ReplaceAllTest : public testing::TestWithParam<ReplaceCase> {};
 TEST_P(ReplaceAllTest, ReplacesEveryOccurrenceLeftToRight) {
   const ReplaceCase& c = GetParam();
   EXPECT_EQ(replace_all(c.text, c.from, c.to), c.expected);
+  if (c.from.size() == c.to.size()) {
+    std::string in_place = c.text;
+    replace_all_in_place(in_place, c.from, c.to);
+    EXPECT_EQ(in_place, c.expected) << "in place";
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -105,7 +110,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ReplaceCase{"exact_case", "aA", "a", "b", "bA"},
                     ReplaceCase{"to_empty", "a{$}b{$}", "{$}", "", "ab"},
                     ReplaceCase{"skips_trail_byte", "\xB0'x'", "'", "Q", "\xB0'xQ"},
-                    ReplaceCase{"whole_text", "ab", "ab", "", ""}),
+                    ReplaceCase{"whole_text", "ab", "ab", "", ""},
+                    ReplaceCase{"same_length_non_overlapping", "aaaa\\uu", "aa", "ba", "baba\\uu"},
+                    ReplaceCase{"same_length_skips_trail_byte", "\xB0\\u\\u\xB0\\", "\\u", "%u",
+                                "\xB0\\u%u\xB0\\"}),
     [](const testing::TestParamInfo<ReplaceCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

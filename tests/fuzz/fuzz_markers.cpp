@@ -97,6 +97,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(orvane::find_text(text, right, start, !ignore_case) ==
         reference_find(text, right, start, !ignore_case));
 
+  std::string to(right);
+  to.resize(left.size(), '#');
+  std::string in_place(text);
+  orvane::replace_all_in_place(in_place, left, to);
+  check(in_place == orvane::replace_all(text, left, to));
+
   std::string trimmed = orvane::trim_spaces(text);
   check(orvane::as_text(text).find(trimmed) != std::string_view::npos);
   check(!starts_with_blank(trimmed));
