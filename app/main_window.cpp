@@ -175,11 +175,11 @@ void MainWindow::prepare_first_paint() {
   if (m_prepared) return;
   m_prepared = true;
   background();
-  // Polishing gives the results list its font; measuring each control's text loads the
-  // fonts and their engines, the slowest part of a first paint.
+  // Polishing (the window and every control) gives the results list its font; measuring
+  // each control's text loads the fonts and their engines, the slowest part of a first
+  // paint.
   ensurePolished();
   for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    control->ensurePolished();
     // The list shows after a search: a sample of both scripts for its rows. Other hidden
     // controls may never be shown (the upgrade link), and pictures draw no text.
     const QString text = control == m_results_list ? QStringLiteral("文A")

@@ -50,7 +50,17 @@ void PictureBox::set_picture(const QByteArray& bytes) { show_bytes(bytes, 1.0, Q
 
 void PictureBox::set_picture_asset(const char* name) {
   const QString plain = QString::fromUtf8(name);
-  if (devicePixelRatioF() >= kSharpRatio) {
+  const bool sharp_screen = devicePixelRatioF() >= kSharpRatio;
+  // The same animation again (the loading picture of every search) starts over from its
+  // first frame; it is not read again, and its frames stay decoded.
+  if (m_impl->movie != nullptr && plain == m_impl->asset &&
+      m_impl->ratio == (sharp_screen ? 2.0 : 1.0)) {
+    m_impl->movie->stop();
+    m_impl->movie->start();
+    repaint_now();
+    return;
+  }
+  if (sharp_screen) {
     const QByteArray sharp = asset_bytes(asset_name_at_2x(plain).toUtf8().constData());
     if (!sharp.isEmpty()) {
       show_bytes(sharp, 2.0, plain);
@@ -61,15 +71,6 @@ void PictureBox::set_picture_asset(const char* name) {
 }
 
 void PictureBox::show_bytes(const QByteArray& bytes, qreal ratio, const QString& asset) {
-  // The same animation again (the loading picture of every search) starts over from its
-  // first frame; its frames stay decoded.
-  if (m_impl->movie != nullptr && !asset.isEmpty() && asset == m_impl->asset &&
-      ratio == m_impl->ratio && bytes == m_bytes) {
-    m_impl->movie->stop();
-    m_impl->movie->start();
-    repaint_now();
-    return;
-  }
   clear_picture();
   m_bytes = bytes;
   m_impl->ratio = ratio;

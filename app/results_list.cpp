@@ -86,8 +86,7 @@ bool ResultsList::event(QEvent* event) {
   // The font is set when the list is polished (at the latest when first shown), not when
   // it is made: a font change makes the header measure its titles, and that first use of
   // a font would load the font configuration while the window is still being built.
-  if (event->type() == QEvent::Polish && !m_font_set) {
-    m_font_set = true;
+  if (event->type() == QEvent::Polish && !testAttribute(Qt::WA_SetFont)) {
     QFont face(QStringLiteral("微软雅黑"));
     face.setPixelSize(14);
     face.setWeight(QFont::Normal);

@@ -32,8 +32,6 @@ class ResultsList : public QTreeWidget {
  private:
   void setup_look();
   void setup_columns();
-
-  bool m_font_set = false;
 };
 
 }  // namespace orvane

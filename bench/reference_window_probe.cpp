@@ -3,7 +3,8 @@
 // the version file once with libcurl, and shows a window of the program's size with one
 // line edit of CJK text in the program's face. The program's start-up beyond its two
 // waits, minus this, is what its own code adds.
-//   reference_window_probe HOST   print "<first paint ns> <resident KiB>" and exit
+//   reference_window_probe window HOST   print "<first paint ns> <resident KiB>" and exit
+// (the arguments of startup_probe's window mode)
 #include <string>
 
 #include <QApplication>
@@ -32,7 +33,7 @@ void fetch_version(const std::string& host) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return 2;
+  if (argc < 3) return 2;
   QApplication app(argc, argv);
   QFont::insertSubstitutions(QStringLiteral("微软雅黑"), {QStringLiteral("WenQuanYi Micro Hei"),
                                                           QStringLiteral("Noto Sans CJK SC")});
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
   face.setPixelSize(19);
   box.setFont(face);
   box.setGeometry(6, 86, 394, 35);
-  fetch_version(argv[1]);
+  fetch_version(argv[2]);
   window.installEventFilter(&watcher);
   window.show();
   return app.exec();

@@ -136,8 +136,7 @@ void startup(benchmark::State& state, const char* probe, const char* mode) {
   for (auto _ : state) {
     ProbeRun run;
     std::vector<std::string> args;
-    if (mode != nullptr && *mode != '\0') args = {mode, server.base_url()};
-    if (mode != nullptr && *mode == '\0') args = {server.base_url()};
+    if (mode != nullptr) args = {mode, server.base_url()};
     if (!run_probe(probe, args, run) || run.fields.size() < 2) {
       state.SkipWithError("probe failed");
       return;
@@ -156,7 +155,7 @@ void startup(benchmark::State& state, const char* probe, const char* mode) {
 
 void BM_StartupBareWindow(benchmark::State& state) { startup(state, BARE_WINDOW_PROBE, nullptr); }
 void BM_StartupReferenceWindow(benchmark::State& state) {
-  startup(state, REFERENCE_WINDOW_PROBE, "");
+  startup(state, REFERENCE_WINDOW_PROBE, "window");
 }
 void BM_StartupProgram(benchmark::State& state) { startup(state, STARTUP_PROBE, "window"); }
 BENCHMARK(BM_StartupBareWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);

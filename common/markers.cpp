@@ -85,6 +85,8 @@ int extract_between(std::string_view text, std::string_view left, std::string_vi
   right = as_text(right);
   if (left.empty() || right.empty()) return 0;
   const bool ignore_case = !options.case_sensitive;
+  const bool decorated = options.include_left || options.include_right || !options.prefix.empty() ||
+                         !options.suffix.empty();
   long long p = options.start_position;
   for (;;) {
     long long f = find_text(s, left, p, ignore_case);
@@ -97,8 +99,6 @@ int extract_between(std::string_view text, std::string_view left, std::string_vi
     if (piece.empty()) break;
     if (options.longest_piece > 0 && piece.size() > static_cast<std::size_t>(options.longest_piece))
       break;
-    const bool decorated = options.include_left || options.include_right ||
-                           !options.prefix.empty() || !options.suffix.empty();
     pieces.push_back(decorated ? build_piece(piece, left, right, options) : std::move(piece));
     p = g;
   }

@@ -1,6 +1,5 @@
 #include "search/search_reply.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>
