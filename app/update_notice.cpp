@@ -31,9 +31,10 @@ void load_stats_page(MainWindow& window) {
 }  // namespace
 
 void show_update_notice(MainWindow& window) {
-  // A reply cut short (a stall, a reset, the size cap) is no version number.
+  // A reply cut short (a stall, a reset, the size cap) or an error page ("Not Found") is no
+  // version number.
   const FetchResult version = fetch_page(window.endpoints().api_host + "/version.txt");
-  const std::string reply = version.complete ? version.text : std::string();
+  const std::string reply = answer_succeeded(version) ? version.text : std::string();
   load_stats_page(window);
   wait_responsive(100);
   if (window.is_closed()) return;

@@ -34,7 +34,9 @@ ShareStatus judge_share_page(std::string_view page, bool arrived) {
 
 ShareStatus judge_fetched_page(const FetchResult& page) {
   const ShareStatus status = judge_share_page(page.text, page.arrived);
-  if (status == ShareStatus::Normal && !page.complete) return ShareStatus::Unknown;
+  // Without a marker only a whole 2xx page shows a live share: a page cut short, or the
+  // error page of a proxy, a gateway or a rate limit, proves nothing about the share.
+  if (status == ShareStatus::Normal && !answer_succeeded(page)) return ShareStatus::Unknown;
   return status;
 }
 

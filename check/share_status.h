@@ -16,8 +16,8 @@ const char* share_status_text(ShareStatus status);
 // that never arrived (`arrived` false) is Unknown: nothing was checked.
 ShareStatus judge_share_page(std::string_view page, bool arrived = true);
 
-// The verdict on a fetch: as above, and a page cut short (stalled, reset, over the size
-// cap) that shows no marker in the part that came is Unknown too.
+// The verdict on a fetch: the markers decide as above whatever the HTTP status; a page with
+// neither marker is Normal only when the answer succeeded (whole, 2xx), else Unknown.
 ShareStatus judge_fetched_page(const FetchResult& page);
 
 }  // namespace orvane

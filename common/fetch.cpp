@@ -223,7 +223,10 @@ FetchResult fetch_page(const std::string& address) {
   FetchResult result;
   result.arrived = replied && keeps_the_body(code);
   result.complete = result.arrived && code == CURLE_OK;
-  if (result.arrived) result.text = std::move(transfer.text);
+  if (result.arrived) {
+    result.text = std::move(transfer.text);
+    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &result.status);
+  }
   return result;
 }
 

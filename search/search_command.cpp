@@ -95,7 +95,8 @@ void run_search(MainWindow& window, std::string keyword) {
 
   const std::string address =
       window.endpoints().api_host + "/s/?kw=" + percent_encode(gbk_to_utf8(keyword)) + suffix;
-  std::string reply = fetch_page_text(address);
+  FetchResult answer = fetch_page(address);
+  std::string reply = std::move(answer.text);
 
   if (reply.empty()) {
     show_picture(window, "connection_problem.jpg", 500, 150);
@@ -107,6 +108,12 @@ void run_search(MainWindow& window, std::string keyword) {
   }
   if (find_text(reply, kXhtmlNamespace) >= 1) {
     show_message(QStringLiteral("你搜索的关键字太短或太长了吧？"));
+    return;
+  }
+  // Any other error status is a page of the service's, a gateway's or a proxy's, never
+  // records. A 2xx reply cut short still shows the records that came whole.
+  if (!success_status(answer.status)) {
+    show_picture(window, "connection_problem.jpg", 500, 150);
     return;
   }
 

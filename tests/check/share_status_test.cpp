@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/support/error_page.h"
+
 namespace orvane {
 namespace {
 
@@ -19,7 +21,8 @@ class ShareVerdict : public ::testing::TestWithParam<VerdictCase> {};
 
 TEST_P(ShareVerdict, FollowsTheMarkers) {
   const VerdictCase& c = GetParam();
-  EXPECT_EQ(judge_fetched_page(FetchResult{c.arrived, c.complete, c.page}), c.expected);
+  const long status = c.arrived ? 200 : 0;
+  EXPECT_EQ(judge_fetched_page(FetchResult{c.arrived, c.complete, c.page, status}), c.expected);
   if (c.complete) {
     EXPECT_EQ(judge_share_page(c.page, c.arrived), c.expected);
   }
@@ -49,6 +52,52 @@ INSTANTIATE_TEST_SUITE_P(
                     ShareStatus::Unknown},
         VerdictCase{"cut_short_after_not_found", "share_nofound_des<", true, false,
                     ShareStatus::Invalid}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct StatusCase {
+  const char* name;
+  long status;
+  std::string page;
+  bool complete;
+  ShareStatus expected;
+};
+
+class ShareVerdictByStatus : public ::testing::TestWithParam<StatusCase> {};
+
+// The markers decide whatever the status; without one, only a whole 2xx page is a live share.
+TEST_P(ShareVerdictByStatus, OnlyASucceededAnswerIsAlive) {
+  const StatusCase& c = GetParam();
+  EXPECT_EQ(judge_fetched_page(FetchResult{true, c.complete, c.page, c.status}), c.expected);
+}
+
+const std::string kNotFound = "<div class=\"share_nofound_des\">gone</div>";
+const std::string kModuleError = "<div class=\"module-error\">busy</div>";
+
+INSTANTIATE_TEST_SUITE_P(
+    Statuses, ShareVerdictByStatus,
+    ::testing::Values(
+        StatusCase{"ok", 200, test::proxy_error_page(200), true, ShareStatus::Normal},
+        StatusCase{"ok_with_not_found", 200, test::proxy_error_page(200, kNotFound), true,
+                   ShareStatus::Invalid},
+        StatusCase{"last_of_the_2xx", 299, test::proxy_error_page(299), true, ShareStatus::Normal},
+        StatusCase{"no_content", 204, "", true, ShareStatus::Normal},
+        StatusCase{"ok_cut_short", 200, test::proxy_error_page(200), false, ShareStatus::Unknown},
+        StatusCase{"interim_status", 199, test::proxy_error_page(199), true, ShareStatus::Unknown},
+        StatusCase{"moved_nowhere", 301, test::proxy_error_page(301), true, ShareStatus::Unknown},
+        StatusCase{"multiple_choices", 300, test::proxy_error_page(300), true, ShareStatus::Unknown},
+        StatusCase{"not_found_plain", 404, test::proxy_error_page(404), true, ShareStatus::Unknown},
+        StatusCase{"not_found_with_marker", 404, test::proxy_error_page(404, kNotFound), true,
+                   ShareStatus::Invalid},
+        StatusCase{"not_found_with_module_error", 404, test::proxy_error_page(404, kModuleError), true,
+                   ShareStatus::Unknown},
+        StatusCase{"rate_limited", 429, test::proxy_error_page(429), true, ShareStatus::Unknown},
+        StatusCase{"server_error", 500, test::proxy_error_page(500), true, ShareStatus::Unknown},
+        StatusCase{"bad_gateway", 502, test::proxy_error_page(502), true, ShareStatus::Unknown},
+        StatusCase{"unavailable", 503, test::proxy_error_page(503), true, ShareStatus::Unknown},
+        StatusCase{"unavailable_empty", 503, "", true, ShareStatus::Unknown},
+        StatusCase{"gateway_timeout", 504, test::proxy_error_page(504), true, ShareStatus::Unknown},
+        StatusCase{"gateway_timeout_with_marker", 504, test::proxy_error_page(504, kNotFound), true,
+                   ShareStatus::Invalid}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ShareStatusText, IsTheListText) {

@@ -282,6 +282,65 @@ INSTANTIATE_TEST_SUITE_P(
                       PageCase{"/no/such/page", 404, {"404"}, kMarkers}),
     [](const auto& info) { return case_name(info.param.target, info.index); });
 
+// With the error options, chosen addresses answer like a gateway whose service is down;
+// everything else answers as without them.
+class StubErrorStatuses : public ::testing::TestWithParam<PageCase> {
+ protected:
+  static void SetUpTestSuite() {
+    s_data = new fs::path(temp_path("orvane-stub-data-errors"));
+    std::ofstream(*s_data, std::ios::binary) << kCatalogue;
+    s_stub = new StubProcess({"--port", "0", "--data", s_data->string(), "--down-prefix", "sb",
+                              "--gateway-keyword", "Gateway", "--version-status", "404"},
+                             "errors");
+    s_port = s_stub->port();
+  }
+  static void TearDownTestSuite() {
+    delete s_stub;
+    fs::remove(*s_data);
+    delete s_data;
+  }
+  static inline fs::path* s_data = nullptr;
+  static inline StubProcess* s_stub = nullptr;
+  static inline int s_port = -1;
+};
+
+TEST_P(StubErrorStatuses, AnswerHasItsStatusAndBody) {
+  ASSERT_GT(s_port, 0) << s_stub->log();
+  const auto& c = GetParam();
+  httplib::Client client("127.0.0.1", s_port);
+  auto res = client.Get(c.target);
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, c.status);
+  for (const auto& text : c.present) EXPECT_THAT(res->body, HasSubstr(text));
+  for (const auto& text : c.absent) EXPECT_THAT(res->body, Not(HasSubstr(text)));
+}
+
+// A gateway page: CSS braces, no XHTML namespace, neither share marker.
+const std::vector<std::string> kNotAPage = {"share_nofound_des", "module-error",
+                                            "http://www.w3.org/1999/xhtml", "\"list\""};
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, StubErrorStatuses,
+    ::testing::Values(PageCase{"/go/sb2", 503, {"503 Service Unavailable", "{", "}"}, kNotAPage},
+                      PageCase{"/go/sbzz", 503, {"503"}, kNotAPage},
+                      PageCase{"/go/sa1", 200, {"<html"}, kMarkers},
+                      PageCase{"/go/sc3", 200, {"module-error"}, {}},
+                      PageCase{"/s/?kw=gateway", 502, {"502 Bad Gateway", "{", "}"}, kNotAPage},
+                      PageCase{"/s/?kw=GATEWAY", 502, {"502"}, kNotAPage},
+                      PageCase{"/s/?kw=python", 200, {R"("url":"sa1")"}, {}},
+                      PageCase{"/s/?kw=refused", 200, {"http://www.w3.org/1999/xhtml"}, {}},
+                      PageCase{"/version.txt", 404, {"Not Found"}, {"1.0"}}),
+    [](const auto& info) { return case_name(info.param.target, info.index); });
+
+TEST(StubServiceOptions, VersionStatusOutsideTheErrorsIsRefused) {
+  for (const char* status : {"200", "302", "600", "4o4"}) {
+    StubProcess stub({"--port", "0", "--data", ORVANE_STUB_CATALOGUE, "--version-status", status},
+                     "badstatus");
+    EXPECT_EQ(stub.wait_exit(), 2) << status;
+    EXPECT_THAT(stub.log(), HasSubstr(std::string("bad status '") + status + "'"));
+  }
+}
+
 TEST_F(StubServiceTest, EveryRequestIsLoggedWithStatusAndSize) {
   ASSERT_EQ(body("/s/?kw=%61%62%63%64&order=2"), "empty");
   const std::string line = "GET /s/?kw=%61%62%63%64&order=2 200 5\n";

@@ -39,6 +39,8 @@ const char* reason_of(int code) {
   switch (code) {
     case 200:
       return "OK";
+    case 204:
+      return "No Content";
     case 301:
       return "Moved Permanently";
     case 302:
@@ -53,8 +55,16 @@ const char* reason_of(int code) {
       return "Bad Request";
     case 404:
       return "Not Found";
+    case 429:
+      return "Too Many Requests";
     case 500:
       return "Internal Server Error";
+    case 502:
+      return "Bad Gateway";
+    case 503:
+      return "Service Unavailable";
+    case 504:
+      return "Gateway Timeout";
     default:
       return "Status";
   }

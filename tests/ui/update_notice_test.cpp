@@ -29,7 +29,7 @@ void UpdateNoticeTest::version_replies_data() {
   QTest::newRow("current with line break") << QByteArray("1.0\r\n") << true;
   QTest::newRow("19 bytes") << QByteArray(19, '9') << true;
   QTest::newRow("20 bytes") << QByteArray(20, '9') << false;
-  QTest::newRow("short error text") << QByteArray("Bad Gateway") << true;
+  QTest::newRow("short error text with 502") << QByteArray("Bad Gateway") << false;
 }
 
 void UpdateNoticeTest::version_replies() {

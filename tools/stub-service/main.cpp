@@ -19,14 +19,33 @@ using orvane::stub::Catalogue;
 
 constexpr const char* kUsage =
     "usage: orvane-stub --port N --data FILE [--version TEXT] [--bind ADDRESS]\n"
-    "  --port 0 picks a free port; the first line on stdout names the address.\n";
+    "                   [--down-prefix PREFIX] [--gateway-keyword WORD] [--version-status CODE]\n"
+    "  --port 0 picks a free port; the first line on stdout names the address.\n"
+    "  --down-prefix: share pages whose id begins with PREFIX answer 503 with a gateway page.\n"
+    "  --gateway-keyword: the search for WORD answers 502 with a gateway page.\n"
+    "  --version-status: /version.txt answers CODE (400-599) with its reason, e.g. Not Found.\n";
 
 struct Options {
   int port = -1;
   std::string data;
   std::string version = "1.0";
   std::string bind = "127.0.0.1";
+  // Error statuses to try the program against; empty or 0 when off.
+  std::string down_prefix;
+  std::string gateway_keyword;
+  int version_status = 0;
 };
+
+bool parse_error_status(std::string_view text, int& status) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), status);
+  return ec == std::errc() && end == text.data() + text.size() && status >= 400 && status <= 599;
+}
+
+std::string ascii_lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
 
 bool parse_port(std::string_view text, int& port) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
@@ -53,6 +72,15 @@ bool parse_options(int argc, char** argv, Options& options) {
       options.version = value;
     } else if (arg == "--bind") {
       options.bind = value;
+    } else if (arg == "--down-prefix") {
+      options.down_prefix = value;
+    } else if (arg == "--gateway-keyword") {
+      options.gateway_keyword = value;
+    } else if (arg == "--version-status") {
+      if (!parse_error_status(value, options.version_status)) {
+        std::fprintf(stderr, "orvane-stub: bad status '%s' (400-599)\n", value);
+        return false;
+      }
     } else {
       std::fprintf(stderr, "orvane-stub: unknown option %s\n%s", argv[i - 1], kUsage);
       return false;
@@ -77,9 +105,19 @@ void log_request(const httplib::Request& req, const httplib::Response& res) {
                res.body.size(), extra.c_str());
 }
 
-void add_search(httplib::Server& server, const Catalogue& catalogue) {
-  server.Get("/s/", [&catalogue](const httplib::Request& req, httplib::Response& res) {
+void send_gateway_page(httplib::Response& res, int status) {
+  res.status = status;
+  res.set_content(orvane::stub::gateway_page(status), kHtml);
+}
+
+void add_search(httplib::Server& server, const Catalogue& catalogue, const Options& options) {
+  server.Get("/s/", [&catalogue, &options](const httplib::Request& req, httplib::Response& res) {
     const std::string keyword = req.get_param_value("kw");
+    if (!options.gateway_keyword.empty() &&
+        ascii_lower(keyword) == ascii_lower(options.gateway_keyword)) {
+      send_gateway_page(res, 502);
+      return;
+    }
     if (orvane::stub::is_refused(catalogue, keyword)) {
       res.set_content(orvane::stub::refused_page(keyword), kHtml);
       return;
@@ -90,9 +128,14 @@ void add_search(httplib::Server& server, const Catalogue& catalogue) {
   });
 }
 
-void add_api_pages(httplib::Server& server, const std::string& version) {
-  server.Get("/version.txt", [&version](const httplib::Request&, httplib::Response& res) {
-    res.set_content(version, "text/plain");
+void add_api_pages(httplib::Server& server, const Options& options) {
+  server.Get("/version.txt", [&options](const httplib::Request&, httplib::Response& res) {
+    if (options.version_status != 0) {
+      res.status = options.version_status;
+      res.set_content(orvane::stub::status_reason(options.version_status), "text/plain");
+      return;
+    }
+    res.set_content(options.version, "text/plain");
   });
   server.Get("/tj.html", [](const httplib::Request& req, httplib::Response& res) {
     static std::atomic<unsigned long> visits{0};
@@ -102,9 +145,15 @@ void add_api_pages(httplib::Server& server, const std::string& version) {
   });
 }
 
-void add_web_pages(httplib::Server& server, const Catalogue& catalogue) {
-  server.Get(R"(/go/(.*))", [&catalogue](const httplib::Request& req, httplib::Response& res) {
-    const auto* share = catalogue.find(req.matches[1].str());
+void add_web_pages(httplib::Server& server, const Catalogue& catalogue, const Options& options) {
+  server.Get(R"(/go/(.*))", [&catalogue, &options](const httplib::Request& req,
+                                                   httplib::Response& res) {
+    const std::string id = req.matches[1].str();
+    if (!options.down_prefix.empty() && id.rfind(options.down_prefix, 0) == 0) {
+      send_gateway_page(res, 503);
+      return;
+    }
+    const auto* share = catalogue.find(id);
     if (!share) {
       res.status = 404;
       res.set_content(orvane::stub::not_found_page(req.path), kHtml);
@@ -166,9 +215,9 @@ int main(int argc, char** argv) {
     setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   });
   server.set_logger(log_request);
-  add_search(server, *catalogue);
-  add_api_pages(server, options.version);
-  add_web_pages(server, *catalogue);
+  add_search(server, *catalogue, options);
+  add_api_pages(server, options);
+  add_web_pages(server, *catalogue, options);
 
   int port = options.port;
   if (port == 0)

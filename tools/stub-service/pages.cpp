@@ -73,6 +73,39 @@ std::string not_found_page(std::string_view path) {
   return html_page("404 Not Found", "<h1>404 Not Found</h1>\n<p>" + html_escaped(path) + "</p>");
 }
 
+const char* status_reason(int status) {
+  switch (status) {
+    case 400:
+      return "Bad Request";
+    case 403:
+      return "Forbidden";
+    case 404:
+      return "Not Found";
+    case 429:
+      return "Too Many Requests";
+    case 500:
+      return "Internal Server Error";
+    case 502:
+      return "Bad Gateway";
+    case 503:
+      return "Service Unavailable";
+    case 504:
+      return "Gateway Timeout";
+    default:
+      return "Error";
+  }
+}
+
+std::string gateway_page(int status) {
+  const std::string title = std::to_string(status) + " " + status_reason(status);
+  return "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">\n<html><head><title>" + title +
+         "</title>\n<style type=\"text/css\">\nbody { font-family: sans-serif; margin: 2em; }\n"
+         "h1 { color: #a00; } #detail { font-size: 90%; }\n</style></head>\n<body><h1>" +
+         title +
+         "</h1>\n<p id=\"detail\">The gateway could not reach the service (stub).</p>\n"
+         "</body></html>\n";
+}
+
 std::string stats_page(std::string_view version, unsigned long visit) {
   return html_page(
       "tj", "<p>visit " + std::to_string(visit) + ", version " + html_escaped(version) + "</p>");

@@ -18,6 +18,12 @@ std::string refused_page(std::string_view keyword);
 std::string share_page(const Share& share);
 
 std::string not_found_page(std::string_view path);
+
+// The reason phrase of an HTTP status ("Not Found" for 404), "Error" for one it does not know.
+const char* status_reason(int status);
+// What a gateway or a proxy sends when the service behind it is down: HTML 4.01 with a
+// style sheet in braces, no XHTML namespace, neither share marker.
+std::string gateway_page(int status);
 std::string stats_page(std::string_view version, unsigned long visit);
 std::string simple_page(std::string_view title, std::string_view text);
 
