@@ -94,10 +94,11 @@ TEST_P(FetchStatus, ReportsTheFinalStatusAndKeepsTheBody) {
   EXPECT_EQ(got.status, c.status);
   EXPECT_EQ(answer_succeeded(got), c.succeeded);
   // The body comes whatever the status: the callers read markers in error pages.
-  const std::string expected_text = c.serve == Serve::redirect_to_ok    ? kPage
-                                    : c.serve == Serve::redirect_to_503 ? test::proxy_error_page(503)
-                                    : c.arrived                         ? c.body
-                                                                        : std::string();
+  const std::string expected_text = c.serve == Serve::redirect_to_ok ? kPage
+                                    : c.serve == Serve::redirect_to_503
+                                        ? test::proxy_error_page(503)
+                                    : c.arrived ? c.body
+                                                : std::string();
   EXPECT_EQ(got.text, expected_text);
   EXPECT_EQ(fetch_page_text(server.base_url() + "/page"), expected_text);
 }
@@ -109,8 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StatusCase{"ok", Serve::as_scripted, 200, page(200), true, 200, true},
         StatusCase{"no_content", Serve::as_scripted, 204, "", true, 204, true},
-        StatusCase{"moved_without_location", Serve::as_scripted, 301, page(301), true, 301,
-                   false},
+        StatusCase{"moved_without_location", Serve::as_scripted, 301, page(301), true, 301, false},
         StatusCase{"not_found", Serve::as_scripted, 404, page(404), true, 404, false},
         StatusCase{"not_found_with_marker", Serve::as_scripted, 404,
                    test::proxy_error_page(404, "<div class=\"share_nofound_des\"></div>"), true,
