@@ -169,6 +169,7 @@ void HostileReplyTest::check_requests_carry_no_injected_header() {
   const QList<QByteArray> ids = {"a b",     "@evil.example/x",        "//evil.example/y",
                                  "../../z", "a%0d%0aX-Injected:%201", "a\r\nX-Injected: 1"};
   WindowFixture f;
+  f.server.set_default(Reply::ok("<html>alive</html>"));  // every share page
   MainWindow& w = f.start();
   ResultsList* list = w.results_list();
   for (const QByteArray& id : ids) list->set_cell(list->append_row(), 6, id.toStdString());

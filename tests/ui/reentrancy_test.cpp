@@ -116,6 +116,7 @@ void ReentrancyTest::storm_during_fill() {
 void ReentrancyTest::storm_during_check_waits() {
   WindowFixture f;
   f.server.on("/s/", Reply::ok(reply_of(3)));
+  f.server.set_default(Reply::ok("<html>alive</html>"));  // the share pages
   MainWindow& w = start_active(f);
   run_search(w, "ab");
   f.messages.clear();
@@ -167,6 +168,7 @@ void ReentrancyTest::storm_during_a_box_inside_the_fill() {
 void ReentrancyTest::storm_during_a_box_inside_the_check() {
   WindowFixture f;
   f.server.on("/go/s1", Reply::ok("share_nofound_des"));
+  f.server.set_default(Reply::ok("<html>alive</html>"));  // the other share pages
   MainWindow& w = start_active(f);
   ResultsList* list = w.results_list();
   for (int i = 0; i < 3; ++i) list->set_cell(list->append_row(), 6, "s" + std::to_string(i));

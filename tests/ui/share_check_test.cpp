@@ -119,6 +119,7 @@ void ShareCheckTest::second_check_shows_previous_summary_until_first_wait() {
   f.server.on("/go/a", [&visits](const Request&) {
     return Reply::ok(++visits == 1 ? "share_nofound_des" : "alive");
   });
+  f.server.on("/go/b", Reply::ok("alive"));
   MainWindow& w = f.start();
   add_rows(w, {"a", "b"});
   w.check_button()->click();

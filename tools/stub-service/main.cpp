@@ -146,21 +146,20 @@ void add_api_pages(httplib::Server& server, const Options& options) {
 }
 
 void add_web_pages(httplib::Server& server, const Catalogue& catalogue, const Options& options) {
-  server.Get(R"(/go/(.*))",
-             [&catalogue, &options](const httplib::Request& req, httplib::Response& res) {
-               const std::string id = req.matches[1].str();
-               if (!options.down_prefix.empty() && id.rfind(options.down_prefix, 0) == 0) {
-                 send_gateway_page(res, 503);
-                 return;
-               }
-               const auto* share = catalogue.find(id);
-               if (!share) {
-                 res.status = 404;
-                 res.set_content(orvane::stub::not_found_page(req.path), kHtml);
-                 return;
-               }
-               res.set_content(orvane::stub::share_page(*share), kHtml);
-             });
+  server.Get(R"(/go/(.*))", [&](const httplib::Request& req, httplib::Response& res) {
+    const std::string id = req.matches[1].str();
+    if (!options.down_prefix.empty() && id.rfind(options.down_prefix, 0) == 0) {
+      send_gateway_page(res, 503);
+      return;
+    }
+    const auto* share = catalogue.find(id);
+    if (!share) {
+      res.status = 404;
+      res.set_content(orvane::stub::not_found_page(req.path), kHtml);
+      return;
+    }
+    res.set_content(orvane::stub::share_page(*share), kHtml);
+  });
   server.Get("/", [](const httplib::Request& req, httplib::Response& res) {
     if (req.has_param("soft"))
       res.set_content(orvane::stub::simple_page("网页版", "Vellix 网页版搜索（演示）"), kHtml);
