@@ -7,6 +7,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <utility>
+
 #include "app/caption_label.h"
 #include "app/keyword_edit.h"
 #include "app/results_list.h"
@@ -219,17 +221,21 @@ class ControlsTest : public QObject {
     label.resize(64, 30);
     QCOMPARE(label.property("text").toString(), QStringLiteral(" 结果排序："));
     label.set_text_color(QColor(255, 0, 0));
-    label.setText(QString(40, QChar('W')));
-    const QImage drawn = label.grab().toImage();
-    // Filled with the button face; the red caption starts at the left and reaches the
-    // right edge, where it is cut.
+    // A short caption sits at the left edge and leaves the right half empty: not centred,
+    // not right-aligned.
+    label.setText(QStringLiteral("WW"));
+    QImage drawn = label.grab().toImage();
     QCOMPARE(drawn.pixelColor(0, 0), label.palette().color(QPalette::Button));
-    bool red_near_right = false;
-    for (int y = 0; y < drawn.height(); ++y) {
-      const QColor c = drawn.pixelColor(drawn.width() - 3, y);
-      red_near_right |= c.red() > 150 && c.green() < 100;
-    }
-    QVERIFY(red_near_right);
+    const auto [first, last] = red_columns(drawn);
+    QVERIFY2(first >= 0 && first <= 3, qPrintable(QString::number(first)));
+    QVERIFY2(last < drawn.width() / 2, qPrintable(QString::number(last)));
+    // A long one starts at the same place and reaches the right edge, where it is cut.
+    label.setText(QString(40, QChar('W')));
+    drawn = label.grab().toImage();
+    QCOMPARE(drawn.pixelColor(0, 0), label.palette().color(QPalette::Button));
+    const auto [long_first, long_last] = red_columns(drawn);
+    QCOMPARE(long_first, first);
+    QVERIFY2(long_last >= drawn.width() - 3, qPrintable(QString::number(long_last)));
   }
 
   void wrap_button_wraps_long_captions() {
@@ -243,6 +249,22 @@ class ControlsTest : public QObject {
   }
 
  private:
+  // The first and last columns holding red caption ink, -1 when none.
+  static std::pair<int, int> red_columns(const QImage& drawn) {
+    int first = -1, last = -1;
+    for (int x = 0; x < drawn.width(); ++x) {
+      for (int y = 0; y < drawn.height(); ++y) {
+        const QColor c = drawn.pixelColor(x, y);
+        if (c.red() > 150 && c.green() < 100) {
+          if (first < 0) first = x;
+          last = x;
+          break;
+        }
+      }
+    }
+    return {first, last};
+  }
+
   // Height of the band of rows holding caption ink (dark pixels) inside the bevel.
   static int ink_rows(QWidget& widget) {
     const QImage drawn = widget.grab().toImage().scaled(widget.size());

@@ -20,7 +20,6 @@ namespace {
 const Endpoints kNowhere{"http://127.0.0.1:9", "http://127.0.0.1:9"};
 
 qreal screen_ratio() { return qGuiApp->devicePixelRatio(); }
-bool sharp_screen() { return screen_ratio() >= kSharpRatio; }
 bool exact_2x() { return qFuzzyCompare(screen_ratio(), 2.0); }
 
 QImage as_rgb(const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); }
@@ -48,6 +47,11 @@ class HiDpiTest : public QObject {
     const QByteArray factor = qgetenv("QT_SCALE_FACTOR");
     QVERIFY2(factor.isEmpty() || qFuzzyCompare(screen_ratio(), factor.toDouble()),
              "the screen ratio does not follow QT_SCALE_FACTOR");
+    // The scales this runs at: 100 % takes the plain files, 150 % and 200 % the "@2x" ones.
+    const qreal ratio = screen_ratio();
+    QVERIFY2(qFuzzyCompare(ratio, 1.0) || qFuzzyCompare(ratio, 1.5) || qFuzzyCompare(ratio, 2.0),
+             "expected files are stated for scales 1, 1.5 and 2 only");
+    m_2x = !qFuzzyCompare(ratio, 1.0);
     m_window = std::make_unique<MainWindow>(kNowhere);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -64,27 +68,33 @@ class HiDpiTest : public QObject {
   void picture_buttons_use_the_file_for_the_screen_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("asset");
+    QTest::addColumn<QString>("asset_2x");
     QTest::newRow("search") << "图形按钮_搜索"
-                            << "search.jpg";
+                            << "search.jpg"
+                            << "search@2x.jpg";
     QTest::newRow("close") << "图形按钮_关闭"
-                           << "close.jpg";
+                           << "close.jpg"
+                           << "close@2x.jpg";
     QTest::newRow("minimize") << "图形按钮_最小化"
-                              << "minimize.jpg";
+                              << "minimize.jpg"
+                              << "minimize@2x.jpg";
     QTest::newRow("banner") << "图形按钮1"
-                            << "banner.jpg";
+                            << "banner.jpg"
+                            << "banner@2x.jpg";
   }
 
   void picture_buttons_use_the_file_for_the_screen() {
     QFETCH(QString, control);
     QFETCH(QString, asset);
+    QFETCH(QString, asset_2x);
     auto* button = m_window->findChild<PictureButton*>(control);
     QVERIFY(button != nullptr);
-    const QString file = sharp_screen() ? asset_name_at_2x(asset) : asset;
+    const QString file = m_2x ? asset_2x : asset;
     const QImage expected = decode_jpeg(asset_bytes(file.toUtf8().constData()));
     QVERIFY(!expected.isNull());
     const QImage& shown = button->shown_picture();
     QCOMPARE(shown.size(), expected.size());
-    QCOMPARE(shown.devicePixelRatio(), sharp_screen() ? 2.0 : 1.0);
+    QCOMPARE(shown.devicePixelRatio(), m_2x ? 2.0 : 1.0);
     // Same logical size whichever file is used.
     QCOMPARE(shown.deviceIndependentSize().toSize(),
              decode_jpeg(asset_bytes(asset.toUtf8().constData())).size());
@@ -96,23 +106,29 @@ class HiDpiTest : public QObject {
 
   void picture_box_uses_the_file_for_the_screen_data() {
     QTest::addColumn<QString>("asset");
+    QTest::addColumn<QString>("asset_2x");
     QTest::addColumn<QSize>("logical");
-    QTest::newRow("nothing found") << "nothing_found.jpg" << QSize(500, 150);
-    QTest::newRow("connection problem") << "connection_problem.jpg" << QSize(500, 150);
-    QTest::newRow("loading") << "loading.gif" << QSize(146, 95);
-    QTest::newRow("checking") << "checking.gif" << QSize(24, 24);
+    QTest::newRow("nothing found") << "nothing_found.jpg"
+                                   << "nothing_found@2x.jpg" << QSize(500, 150);
+    QTest::newRow("connection problem") << "connection_problem.jpg"
+                                        << "connection_problem@2x.jpg" << QSize(500, 150);
+    QTest::newRow("loading") << "loading.gif"
+                             << "loading@2x.gif" << QSize(146, 95);
+    QTest::newRow("checking") << "checking.gif"
+                              << "checking@2x.gif" << QSize(24, 24);
   }
 
   void picture_box_uses_the_file_for_the_screen() {
     QFETCH(QString, asset);
+    QFETCH(QString, asset_2x);
     QFETCH(QSize, logical);
     PictureBox* box = m_window->message_picture();
     box->setVisible(true);
     box->resize(537, 227);
     box->set_picture_asset(asset.toUtf8().constData());
-    const QString file = sharp_screen() ? asset_name_at_2x(asset) : asset;
+    const QString file = m_2x ? asset_2x : asset;
     QCOMPARE(box->picture_bytes(), asset_bytes(file.toUtf8().constData()));
-    QCOMPARE(box->picture_ratio(), sharp_screen() ? 2.0 : 1.0);
+    QCOMPARE(box->picture_ratio(), m_2x ? 2.0 : 1.0);
     QCOMPARE(box->asset_name(), asset);
     QCOMPARE(box->picture_size(), logical);
     // Drawn centred at its logical size, as the 1x file would be.
@@ -144,6 +160,7 @@ class HiDpiTest : public QObject {
 
  private:
   std::unique_ptr<MainWindow> m_window;
+  bool m_2x = false;  // the screen takes the "@2x" files
 };
 
 QTEST_MAIN(HiDpiTest)

@@ -8,6 +8,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -230,6 +231,7 @@ ScriptedServer::ScriptedServer() {
   socklen_t len = sizeof addr;
   ::getsockname(m_listen_fd, reinterpret_cast<sockaddr*>(&addr), &len);
   m_port = ntohs(addr.sin_port);
+  set_nonblocking(m_listen_fd);
   m_acceptor = std::thread([this] { accept_loop(); });
 }
 
@@ -293,19 +295,43 @@ bool ScriptedServer::wait_for_requests(std::size_t count, Millis timeout) const 
   return m_changed.wait_for(lock, timeout, [&] { return m_requests.size() >= count; });
 }
 
+std::size_t ScriptedServer::accepted_count() const {
+  // Taken under the lock the acceptor holds around accept(), so no connection is counted
+  // twice or missed between the queue and the count.
+  std::lock_guard lock(m_mutex);
+  tcp_info info{};
+  socklen_t length = sizeof info;
+  std::size_t queued = 0;
+  // On a listening socket this field is the length of the accept queue.
+  if (m_listen_fd >= 0 && ::getsockopt(m_listen_fd, IPPROTO_TCP, TCP_INFO, &info, &length) == 0) {
+    queued = info.tcpi_unacked;
+  }
+  return m_accepted + queued;
+}
+
+std::size_t ScriptedServer::peer_closed_count() const {
+  std::lock_guard lock(m_mutex);
+  return m_peer_closed;
+}
+
+bool ScriptedServer::wait_for_peer_closes(std::size_t count, Millis timeout) const {
+  std::unique_lock lock(m_mutex);
+  return m_changed.wait_for(lock, timeout, [&] { return m_peer_closed >= count; });
+}
+
 void ScriptedServer::accept_loop() {
-  std::size_t accepted = 0;
-  while (!m_stopping && accepted < kMaxConnections) {
+  while (!m_stopping) {
     bool woken = false;
     if (!wait_fd(m_listen_fd, POLLIN, m_wake_read, kPollSliceMs, &woken)) {
       if (woken) return;
       continue;
     }
-    const int fd = ::accept4(m_listen_fd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) continue;
-    set_nonblocking(fd);
-    const std::size_t index = accepted++;
     std::lock_guard lock(m_mutex);
+    if (m_accepted >= kMaxConnections) return;
+    // The listening socket does not block: a connection gone since the poll frees the lock.
+    const int fd = ::accept4(m_listen_fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) continue;
+    const std::size_t index = m_accepted++;
     m_workers.emplace_back([this, fd, index] { serve(fd, index); });
   }
 }
@@ -418,7 +444,11 @@ void ScriptedServer::play(int fd, const Script& script) {
         }
         break;
       case Kind::hang:
-        wait_until_peer_closes(fd);
+        if (wait_until_peer_closes(fd)) {
+          std::lock_guard lock(m_mutex);
+          ++m_peer_closed;
+          m_changed.notify_all();
+        }
         ::close(fd);
         return;
       case Kind::close:

@@ -124,9 +124,16 @@ class ScriptedServer {
   std::string base_url() const;  // "http://127.0.0.1:PORT"
 
   std::vector<Request> requests() const;
+  // Connections whose request has been read (and recorded).
   std::size_t connection_count() const;
   // Waits until `count` connections have been read or `timeout` has passed.
   bool wait_for_requests(std::size_t count, Millis timeout) const;
+  // Connections the kernel has completed, taken from the accept queue or not yet: exact as
+  // soon as a client's connect has returned, where connection_count() may still lag.
+  std::size_t accepted_count() const;
+  // Connections the client closed (or reset) while their script hung.
+  std::size_t peer_closed_count() const;
+  bool wait_for_peer_closes(std::size_t count, Millis timeout) const;
 
  private:
   void accept_loop();
@@ -151,6 +158,8 @@ class ScriptedServer {
   std::map<std::string, Handler> m_rules;
   Handler m_default;
   std::vector<Request> m_requests;
+  std::size_t m_accepted = 0;
+  std::size_t m_peer_closed = 0;
   std::vector<std::thread> m_workers;
   std::thread m_acceptor;
 };

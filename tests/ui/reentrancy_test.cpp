@@ -41,6 +41,9 @@ QPoint first_row(MainWindow& w) {
 
 void storm_once(MainWindow& w) {
   QWindow* window = w.windowHandle();
+  // Enter typed in the keyword box: the clicks below take the focus to the list and the
+  // buttons, so it is put back first.
+  w.keyword_box()->setFocus();
   QTest::keyClick(window, Qt::Key_Return);
   QTest::mouseClick(window, Qt::LeftButton, {}, kSearchButton);
   QTest::mouseClick(window, Qt::LeftButton, {}, kCheckButton);
@@ -48,14 +51,17 @@ void storm_once(MainWindow& w) {
   QTest::mouseClick(window, Qt::LeftButton, {}, kByTime);
 }
 
-MainWindow& start_active(WindowFixture& f) {
+// The window started, active and with the keyword box focused, so that the storm's keys
+// reach the box as typed ones would; null when the window cannot be made active.
+MainWindow* start_active(WindowFixture& f) {
   MainWindow& w = f.start();
   w.activateWindow();
-  if (!QTest::qWaitForWindowActive(&w)) qWarning("window not active");
+  if (!QTest::qWaitForWindowActive(&w)) return nullptr;
   w.keyword_box()->setFocus();
   w.keyword_box()->setText(QStringLiteral("ab"));
-  return w;
+  return QApplication::focusWidget() == w.keyword_box() ? &w : nullptr;
 }
+const char kNotActive[] = "the window could not be made active: keys would not reach the box";
 
 const QString kCheckRefused = QStringLiteral("正在搜索中...稍等一会再检查！");
 const QString kSearchRefused = QStringLiteral("检查分享中，请稍等一会再搜索。");
@@ -88,7 +94,10 @@ class ReentrancyTest : public QObject {
 void ReentrancyTest::storm_during_fill() {
   WindowFixture f;
   f.server.on("/s/", Reply::ok(reply_of(60)));
-  MainWindow& w = start_active(f);
+  MainWindow* active = start_active(f);
+  QVERIFY2(active != nullptr, kNotActive);
+  MainWindow& w = *active;
+  QSignalSpy enters(w.keyword_box(), &KeywordEdit::enter_pressed);
   int storms = 0;
   QTimer storm;
   QObject::connect(&storm, &QTimer::timeout, [&] {
@@ -101,6 +110,7 @@ void ReentrancyTest::storm_during_fill() {
   storm.stop();
 
   QVERIFY(storms > 5);
+  QCOMPARE(enters.count(), storms);  // every Enter of the storm reached the keyword box
   QCOMPARE(f.requests_to("/s/").size(), std::size_t{1});
   ResultsList* list = w.results_list();
   QCOMPARE(list->row_count(), 60);
@@ -117,17 +127,25 @@ void ReentrancyTest::storm_during_check_waits() {
   WindowFixture f;
   f.server.on("/s/", Reply::ok(reply_of(3)));
   f.server.set_default(Reply::ok("<html>alive</html>"));  // the share pages
-  MainWindow& w = start_active(f);
+  MainWindow* active = start_active(f);
+  QVERIFY2(active != nullptr, kNotActive);
+  MainWindow& w = *active;
   run_search(w, "ab");
   f.messages.clear();
+  QSignalSpy enters(w.keyword_box(), &KeywordEdit::enter_pressed);
+  int storms = 0;
   QTimer storm;
   QObject::connect(&storm, &QTimer::timeout, [&] {
-    if (w.checking) storm_once(w);
+    if (!w.checking) return;
+    storm_once(w);
+    ++storms;
   });
   storm.start(20);
   w.check_button()->click();
   storm.stop();
 
+  QVERIFY(storms > 0);
+  QCOMPARE(enters.count(), storms);
   QCOMPARE(f.requests_to("/s/").size(), std::size_t{1});
   for (const char* id : {"/go/s0", "/go/s1", "/go/s2"})
     QCOMPARE(f.requests_to(id).size(), std::size_t{1});
@@ -143,8 +161,11 @@ void ReentrancyTest::storm_during_check_waits() {
 void ReentrancyTest::storm_during_a_box_inside_the_fill() {
   WindowFixture f;
   f.server.on("/s/", Reply::ok(reply_of(30)));
-  MainWindow& w = start_active(f);
+  MainWindow* active = start_active(f);
+  QVERIFY2(active != nullptr, kNotActive);
+  MainWindow& w = *active;
   observe_with_nested_loop(f, 200);
+  QSignalSpy enters(w.keyword_box(), &KeywordEdit::enter_pressed);
   int storms = 0;
   QTimer storm;
   QObject::connect(&storm, &QTimer::timeout, [&] {
@@ -156,6 +177,7 @@ void ReentrancyTest::storm_during_a_box_inside_the_fill() {
   storm.stop();
   set_message_observer([&f](const QString& text) { f.messages.append(text); });
 
+  QVERIFY(enters.count() > 0);
   QCOMPARE(f.requests_to("/s/").size(), std::size_t{1});
   QCOMPARE(w.results_list()->row_count(), 30);
   for (int row = 0; row < 30; ++row)
@@ -169,12 +191,15 @@ void ReentrancyTest::storm_during_a_box_inside_the_check() {
   WindowFixture f;
   f.server.on("/go/s1", Reply::ok("share_nofound_des"));
   f.server.set_default(Reply::ok("<html>alive</html>"));  // the other share pages
-  MainWindow& w = start_active(f);
+  MainWindow* active = start_active(f);
+  QVERIFY2(active != nullptr, kNotActive);
+  MainWindow& w = *active;
   ResultsList* list = w.results_list();
   for (int i = 0; i < 3; ++i) list->set_cell(list->append_row(), 6, "s" + std::to_string(i));
   list->setVisible(true);
   // Each box outlasts the check's one-second wait around it.
   observe_with_nested_loop(f, 1300);
+  QSignalSpy enters(w.keyword_box(), &KeywordEdit::enter_pressed);
   int storms = 0;
   QTimer storm;
   QObject::connect(&storm, &QTimer::timeout, [&] {
@@ -189,6 +214,7 @@ void ReentrancyTest::storm_during_a_box_inside_the_check() {
   storm.stop();
   set_message_observer([&f](const QString& text) { f.messages.append(text); });
 
+  QVERIFY(enters.count() > 0);
   QCOMPARE(w.check_button()->text(), QStringLiteral("正常：2，失效：1，未知：0"));
   QVERIFY(!w.checking);
   QVERIFY(w.check_button()->isEnabled());
@@ -203,8 +229,11 @@ void ReentrancyTest::storm_during_a_box_inside_the_check() {
 void ReentrancyTest::real_box_blocks_the_window() {
   WindowFixture f;
   f.server.on("/s/", Reply::ok(reply_of(3)));
-  MainWindow& w = start_active(f);
+  MainWindow* active = start_active(f);
+  QVERIFY2(active != nullptr, kNotActive);
+  MainWindow& w = *active;
   set_message_observer({});
+  QSignalSpy enters(w.keyword_box(), &KeywordEdit::enter_pressed);
   w.keyword_box()->setText(QStringLiteral("a"));  // too short: a box
   std::set<QWidget*> boxes;
   QString title, text;
@@ -232,6 +261,7 @@ void ReentrancyTest::real_box_blocks_the_window() {
   set_message_observer([&f](const QString& message) { f.messages.append(message); });
 
   QVERIFY2(clock.elapsed() >= 350 && clock.elapsed() < 5000, "the box did not hold the handler");
+  QCOMPARE(enters.count(), 0);  // the storm's Enter, which reaches the box elsewhere
   QCOMPARE(boxes.size(), std::size_t{1});
   QCOMPARE(title, QStringLiteral("Vellix提示："));
   QCOMPARE(text, QStringLiteral("你搜索的关键字太短了吧？"));

@@ -179,12 +179,16 @@ void StatsPageTest::nothing_wakes_the_thread_once_done() {
 }
 
 void StatsPageTest::destroyed_while_loading() {
+  set_fetch_limits(FetchLimits{});  // the real 20 s stall limit: only the destruction ends it
   ScriptedServer server;
   server.on("/tj.html", Script().hang());
   auto view = std::make_unique<StatsPageLoader>();
   view->load(stats_address(server));
   QTRY_COMPARE_WITH_TIMEOUT(server.connection_count(), std::size_t{1}, 3000);
+  QCOMPARE(server.peer_closed_count(), std::size_t{0});
   view.reset();
+  // The hung connection is closed with the view, not left to the stall limit.
+  QVERIFY(server.wait_for_peer_closes(1, 5000ms));
   // No notifier or timer of the dead view may fire into it.
   QTest::qWait(100);
 }
