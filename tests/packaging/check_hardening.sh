@@ -31,13 +31,13 @@ build_id=$(readelf -n "$bin" | sed -n 's/.*Build ID: \([0-9a-f]*\)/\1/p')
 debug=$root/usr/lib/debug/.build-id/${build_id:0:2}/${build_id:2}.debug
 [ -f "$debug" ] || { echo "FAIL: no debug information for build ID '$build_id'"; exit 1; }
 # Every function of ours starts with endbr64 (-fcf-protection); main stands for them.
-main_addr=$(readelf -sW "$debug" | awk '$4 == "FUNC" && $8 == "main" {print $2; exit}')
+main_addr=$(readelf -sW "$debug" 2>/dev/null | awk '$4 == "FUNC" && $8 == "main" {print $2; exit}')
 [ -n "$main_addr" ] || bad "no main in the debug symbols"
 first=$(objdump -d --start-address=0x$main_addr --stop-address=$((0x$main_addr + 4)) "$bin" | grep -c endbr64)
 [ "$first" = 1 ] || bad "main does not start with endbr64: no -fcf-protection"
 # Each compile unit records its code generation flags. Stack clash protection only shows
 # in functions with large frames, which we may not have, so it is read here.
-producers=$(readelf --debug-dump=info "$debug" | grep DW_AT_producer | sed 's/.*): //' | sort -u)
+producers=$(readelf --debug-dump=info "$debug" 2>/dev/null | grep DW_AT_producer | sed 's/.*): //' | sort -u)
 [ -n "$producers" ] || bad "no compile units in the debug information"
 while IFS= read -r producer; do
   for flag in -O2 -fstack-protector-strong -fstack-clash-protection -fcf-protection; do
