@@ -259,6 +259,11 @@ class Session:
                                                         result.stderr.strip()))
         return result.stdout
 
+    def query(self, *argv):
+        """Standard output, empty when the command fails (a window gone, nothing found)."""
+        return subprocess.run(argv, env=self.env, capture_output=True, text=True,
+                              timeout=60).stdout
+
     def xprop(self, *args):
         result = subprocess.run(["xprop"] + list(args), env=self.env, capture_output=True,
                                 text=True, timeout=60)
@@ -382,6 +387,7 @@ def role_of(node):
 
 
 def has_state(node, state):
+    node.clearCache()
     return node.getState().contains(state)
 
 
@@ -400,7 +406,7 @@ def find_named(app, name, role=None):
 def press(node):
     action = node.queryAction()
     names = [action.getName(i) for i in range(action.nActions)]
-    for wanted in ("Press", "press", "click", "SetFocus"):
+    for wanted in ("Press", "Toggle", "press", "click"):
         if wanted in names:
             action.doAction(names.index(wanted))
             return

@@ -179,11 +179,16 @@ class X11Window(unittest.TestCase):
 
     # Tooltips: one window of their own, centred below the button.
     def tooltip_windows(self, program):
-        main = program.x_window()
-        result = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid",
-                                 str(program.process.pid), ""], env=self.session.env,
-                                capture_output=True, text=True)
-        return [w for w in result.stdout.split() if w != main]
+        """The program's mapped override-redirect windows straight on the root: tooltips."""
+        tips = []
+        for line in self.session.run("xwininfo", "-root", "-children").splitlines():
+            match = re.match(r"\s+(0x[0-9a-f]+) .*\(\"orvane-demo\" ", line)
+            if not match:
+                continue
+            info = self.session.query("xwininfo", "-id", match.group(1))
+            if "IsViewable" in info and "Override Redirect State: yes" in info:
+                tips.append(match.group(1))
+        return tips
 
     def hover(self, program, name):
         x, y = self.point(program, name)
@@ -212,12 +217,10 @@ class X11Window(unittest.TestCase):
                     other = self.session.spawn("xmessage", ["xmessage", "-geometry", "+0+0",
                                                             "another window"])
                     self.addCleanup(ds.stop_group, other)
-                    ds.wait_until(lambda: self.session.run(
-                        "xdotool", "search", "--onlyvisible", "--pid", str(other.pid), "")
-                        .split(), "the other window")
-                    other_window = self.session.run("xdotool", "search", "--onlyvisible",
-                                                    "--pid", str(other.pid), "").split()[0]
-                    self.session.xdotool("windowactivate", "--sync", other_window)
+                    other_window = ds.wait_until(lambda: self.session.query(
+                        "xdotool", "search", "--onlyvisible", "--class", "Xmessage").split(),
+                        "the other window")[0]
+                    self.session.xdotool("windowactivate", other_window)
                     ds.wait_until(lambda: self.session.xdotool("getactivewindow").strip() ==
                                   other_window, "the other window to be active")
                 # Away from the buttons: no tooltip.
