@@ -271,6 +271,51 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(!tip->isVisible());
   }
 
+  // Hovering the chrome of a window in the background still explains its buttons, and a
+  // tip already shown stays when another window takes the activation.
+  void tooltips_while_inactive_data() { tooltips_data(); }
+
+  void tooltips_while_inactive() {
+    QFETCH(QString, button);
+    QFETCH(QString, text);
+    auto* tool = m_window->findChild<PictureButton*>(button);
+    QVERIFY(tool != nullptr);
+    QWidget other;
+    other.setGeometry(0, 0, 100, 100);
+    auto activate = [](QWidget* window) {
+      window->show();
+      window->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(window));
+    };
+
+    activate(m_window);
+    QTest::mouseMove(tool, QPoint(12, 12));
+    ButtonTip* tip = m_window->button_tip();
+    QVERIFY(tip != nullptr);
+    QTRY_VERIFY(tip->isVisible());
+    activate(&other);
+    QVERIFY(!m_window->isActiveWindow());
+    QCoreApplication::processEvents();
+    QVERIFY(tip->isVisible());
+    QCOMPARE(tip->text(), text);
+
+    QTest::mouseMove(m_window, QPoint(400, 300));
+    QTRY_VERIFY(!tip->isVisible());
+    QTest::mouseMove(tool, QPoint(10, 10));
+    QTest::mouseMove(tool, QPoint(20, 12));
+    QTRY_VERIFY(tip->isVisible());
+    QVERIFY(!m_window->isActiveWindow());
+    QCOMPARE(tip->text(), text);
+    const QPoint bottom_centre = tool->mapToGlobal(QPoint(tool->width() / 2, tool->height()));
+    QCOMPARE(tip->geometry().top(), bottom_centre.y());
+    QVERIFY(qAbs(tip->geometry().center().x() - bottom_centre.x()) <= 1);
+
+    QTest::mouseMove(m_window, QPoint(400, 300));
+    QTRY_VERIFY(!tip->isVisible());
+    other.hide();
+    activate(m_window);
+  }
+
   void hyperlinks_open_on_press_data() {
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("address");
