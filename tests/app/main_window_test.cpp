@@ -381,6 +381,59 @@ class MainWindowTest : public QObject {
     QVERIFY(close->shown_picture() != hover);
   }
 
+  // A press that began elsewhere keeps the mouse where it began; the held pointer still
+  // shows a picture button pressed while it is over it, and releasing there clicks nothing.
+  void held_pointer_arriving_from_elsewhere_data() {
+    QTest::addColumn<QPoint>("press_at");
+    QTest::addColumn<QString>("button");
+    QTest::newRow("keyword box onto search") << QPoint(100, 100) << QStringLiteral("图形按钮_搜索");
+    QTest::newRow("check button onto close") << QPoint(700, 140) << QStringLiteral("图形按钮_关闭");
+    QTest::newRow("minimise onto close") << QPoint(790, 10) << QStringLiteral("图形按钮_关闭");
+    QTest::newRow("close onto minimise") << QPoint(830, 10) << QStringLiteral("图形按钮_最小化");
+  }
+
+  void held_pointer_arriving_from_elsewhere() {
+    QFETCH(QPoint, press_at);
+    QFETCH(QString, button);
+    auto* target = m_window->findChild<PictureButton*>(button);
+    QVERIFY(target != nullptr);
+    const QImage normal = target->shown_picture();
+    QSignalSpy clicks(target, &PictureButton::clicked);
+    QSignalSpy minimise(m_window->minimize_button(), &PictureButton::clicked);
+    QSignalSpy close(m_window->close_button(), &PictureButton::clicked);
+    const QPoint over = target->geometry().center();
+    QTest::mouseMove(handle(), press_at);
+    QTest::mousePress(handle(), Qt::LeftButton, {}, press_at);
+    QTest::mouseMove(handle(), over);
+    QCOMPARE(target->state(), PictureButton::State::Pressed);
+    if (target != m_window->search_button()) QVERIFY(target->shown_picture() != normal);
+    QTest::mouseMove(handle(), QPoint(400, 60));  // off it, still held
+    QCOMPARE(target->state(), PictureButton::State::Normal);
+    QTest::mouseMove(handle(), over);
+    QCOMPARE(target->state(), PictureButton::State::Pressed);
+    QTest::mouseRelease(handle(), Qt::LeftButton, {}, over);
+    QVERIFY(target->state() != PictureButton::State::Pressed);
+    QCOMPARE(clicks.count() + minimise.count() + close.count(), 0);
+    QVERIFY(!m_window->is_closed());
+    QVERIFY(!m_window->isMinimized());
+    QTest::mouseMove(handle(), QPoint(400, 300));
+    QTRY_COMPARE(target->state(), PictureButton::State::Normal);
+  }
+
+  // The widget the press began on keeps it: a drag from the window's surface across a
+  // picture button still moves the window.
+  void drag_across_a_picture_button_still_moves_the_window() {
+    const QPoint place = m_window->pos();
+    const int moves = m_window->moves_started();
+    QTest::mousePress(handle(), Qt::LeftButton, {}, QPoint(400, 300));
+    QTest::mouseMove(handle(), m_window->search_button()->geometry().center());
+    QTest::mouseRelease(handle(), Qt::LeftButton, {}, QPoint(400, 300));
+    QCOMPARE(m_window->moves_started(), moves + 1);
+    QTRY_COMPARE(m_window->pos(),
+                 place + m_window->search_button()->geometry().center() - QPoint(400, 300));
+    m_window->move(place);
+  }
+
   void minimise_keeps_the_controls() {
     const QString text = QStringLiteral("keep me");
     m_window->keyword_box()->setText(text);
