@@ -82,6 +82,11 @@ class PictureBoxAccessible : public QAccessibleWidget, public QAccessibleImageIn
 };
 
 QAccessibleInterface* drawn_control_interface(const QString&, QObject* object) {
+  // A plain top-level widget would be a "filler"; screen readers announce a window by its
+  // caption, which QAccessibleWidget reads for a window.
+  if (auto* window = qobject_cast<MainWindow*>(object)) {
+    return new QAccessibleWidget(window, QAccessible::Window);
+  }
   if (auto* button = qobject_cast<PictureButton*>(object)) {
     return new PictureButtonAccessible(button);
   }

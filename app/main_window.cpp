@@ -369,6 +369,9 @@ void MainWindow::start() {
 
 void MainWindow::showEvent(QShowEvent* event) {
   prepare_first_paint();  // shown without start(), as in tests
+  // The window's mouse events, before any widget takes them (installed once however
+  // often the window is shown).
+  if (QWindow* handle = windowHandle()) handle->installEventFilter(this);
   QWidget::showEvent(event);
 }
 
@@ -396,7 +399,31 @@ void MainWindow::paintEvent(QPaintEvent*) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == windowHandle()) follow_held_pointer(event);
   return QWidget::eventFilter(watched, event);
+}
+
+// Qt keeps the mouse with the widget where a press began, so a picture button that the
+// held pointer moves onto hears nothing: show it pressed from here. Its own press and
+// release are left alone, so no click follows.
+void MainWindow::follow_held_pointer(const QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+      type != QEvent::MouseButtonRelease) {
+    return;
+  }
+  const auto* mouse = static_cast<const QMouseEvent*>(event);
+  const QPoint pos = mouse->position().toPoint();
+  if (type == QEvent::MouseButtonPress) {
+    if (mouse->button() == Qt::LeftButton) m_press_target = childAt(pos);
+    return;
+  }
+  const bool held = mouse->buttons() & Qt::LeftButton;
+  if (type == QEvent::MouseMove && !held) return;  // hovering: the buttons see it themselves
+  const QWidget* under = held ? childAt(pos) : nullptr;
+  for (PictureButton* button : findChildren<PictureButton*>(Qt::FindDirectChildrenOnly)) {
+    if (button != m_press_target) button->follow_held_pointer(button == under);
+  }
 }
 
 // The window's surface, a disabled control, a label or a picture box: these presses
