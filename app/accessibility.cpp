@@ -36,6 +36,12 @@ class HyperLinkAccessible : public QAccessibleWidget {
     if (t == QAccessible::Description) return link->address();
     return QAccessibleWidget::text(t);
   }
+  // A screen reader announces "visited" where the link is drawn in its visited colour.
+  QAccessible::State state() const override {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.traversed = static_cast<const HyperLink*>(widget())->visited();
+    return state;
+  }
   QStringList actionNames() const override { return {pressAction()}; }
   void doAction(const QString& action) override {
     if (action == pressAction()) static_cast<HyperLink*>(widget())->open();
