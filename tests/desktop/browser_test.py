@@ -79,8 +79,8 @@ class DefaultBrowser(unittest.TestCase):
         first_title = table.queryTable().getAccessibleAt(0, 1)
         self.click_at(first_title, clicks=2)
         expected = [["test-browser", ds.WEB_HOST + "/go/" + fixtures.LINUX[0][0]]]
-        ds.wait_until(lambda: recorded(record) == expected, "the share's page in the browser "
-                      "(recorded so far: %s)" % recorded(record))
+        ds.wait_until(lambda: recorded(record) == expected, lambda: "the share's page in the "
+                      "browser (recorded so far: %s)" % recorded(record))
 
         for name, address in LINKS:
             with self.subTest(link=name):
@@ -88,8 +88,8 @@ class DefaultBrowser(unittest.TestCase):
                 self.click_at(link)
                 expected.append(["test-browser", address])
                 ds.wait_until(lambda: recorded(record) == expected,
-                              "%s in the browser (recorded so far: %s)" % (address,
-                                                                           recorded(record)))
+                              lambda: "%s in the browser (recorded so far: %s)" %
+                              (address, recorded(record)))
                 ds.wait_until(lambda: ds.has_state(link, ds.atspi().STATE_VISITED),
                               "the link to be drawn as visited")
 
@@ -109,12 +109,13 @@ class DefaultBrowser(unittest.TestCase):
                 open(record, "w").close()
                 self.click_at(link)
                 ds.wait_until(lambda: set(c for c, _ in recorded(record)) == set(commands),
-                              "every fallback command to be tried (recorded so far: %s)"
-                              % recorded(record))
+                              lambda: "every fallback command to be tried (recorded so far: %s)"
+                              % recorded(record), deadline=10)
                 self.assertEqual(set(a for _, a in recorded(record)), {address})
                 # Away from the link (no hover colour), it is drawn unvisited.
                 self.session.xdotool("mousemove", 5, 5)
-                self.assertFalse(ds.has_state(link, ds.atspi().STATE_VISITED))
+                ds.wait_until(lambda: not ds.has_state(link, ds.atspi().STATE_VISITED),
+                              "the link to be drawn unvisited", deadline=10)
 
 
 if __name__ == "__main__":

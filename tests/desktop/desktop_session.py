@@ -57,13 +57,15 @@ def require(*tools):
 
 
 def wait_until(condition, what, deadline=DEADLINE, step=0.05):
+    """Polls until condition() holds; `what` may be a callable, read only on failure."""
     end = time.monotonic() + deadline
     while True:
         value = condition()
         if value:
             return value
         if time.monotonic() > end:
-            raise AssertionError("timed out after %.0f s waiting for %s" % (deadline, what))
+            raise AssertionError("timed out after %.0f s waiting for %s" %
+                                 (deadline, what() if callable(what) else what))
         time.sleep(step)
 
 
