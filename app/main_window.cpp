@@ -159,9 +159,10 @@ void MainWindow::setup_window() {
   if (site.startsWith(QStringLiteral("http://"))) site.remove(0, 7);
   setWindowTitle(QStringLiteral("Orvane V1.0 Vellix ") + site);
   setFixedSize(kWidth, kHeight);
+  // The primary screen need not start at (0, 0): centre within its own rectangle.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QSize area = screen->geometry().size();
-    move((area.width() - kWidth) / 2, (area.height() - kHeight) / 2);
+    const QRect area = screen->geometry();
+    move(area.x() + (area.width() - kWidth) / 2, area.y() + (area.height() - kHeight) / 2);
   }
   setWindowIcon(QIcon(new IconEngine));
 }

@@ -69,8 +69,9 @@ class MainWindowTest : public QObject {
     QVERIFY(m_window->windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(m_window->isWindow());
     QVERIFY(!(m_window->windowFlags() & Qt::WindowStaysOnTopHint));
-    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-    QCOMPARE(m_window->pos(), QPoint((screen.width() - 850) / 2, (screen.height() - 550) / 2));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(m_window->pos(),
+             screen.topLeft() + QPoint((screen.width() - 850) / 2, (screen.height() - 550) / 2));
     QCOMPARE(m_window->windowTitle(), QString("Orvane V1.0 Vellix www.vellix.example"));
     QVERIFY(!m_window->windowIcon().isNull());
     QVERIFY(!m_window->testAttribute(Qt::WA_DeleteOnClose));
