@@ -41,12 +41,11 @@ void run_in_turn(QStringList commands, const QString& url, QObject* context,
                      else
                        run_in_turn(commands, url, context, opened);
                    });
-  QObject::connect(process, &QProcess::errorOccurred, context,
-                   [=](QProcess::ProcessError error) {
-                     if (error != QProcess::FailedToStart) return;
-                     process->deleteLater();
-                     run_in_turn(commands, url, context, opened);
-                   });
+  QObject::connect(process, &QProcess::errorOccurred, context, [=](QProcess::ProcessError error) {
+    if (error != QProcess::FailedToStart) return;
+    process->deleteLater();
+    run_in_turn(commands, url, context, opened);
+  });
   process->start();
 }
 
