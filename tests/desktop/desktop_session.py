@@ -139,6 +139,12 @@ class Session:
             "NO_AT_BRIDGE": "0",
         }
         self.stub_log = os.path.join(self.dir, "stub.log")
+        self.files = []  # logs the children write, closed by stop()
+
+    def log_file(self, name):
+        stream = open(os.path.join(self.dir, name), "wb")
+        self.files.append(stream)
+        return stream
 
     def _folder(self, name):
         path = os.path.join(self.dir, name)
@@ -181,7 +187,7 @@ class Session:
 
     def _start_weston(self):
         name = "orvane-wayland"
-        log = open(os.path.join(self.dir, "weston.log"), "wb")
+        log = self.log_file("weston.log")
         self.spawn("weston", ["weston", "--backend=headless-backend.so", "--socket=" + name,
                               "--idle-time=0", "--width=%d" % SCREEN[0],
                               "--height=%d" % SCREEN[1]],
@@ -227,13 +233,13 @@ class Session:
         os.environ.update(self.env)
 
     def _start_openbox(self):
-        log = open(os.path.join(self.dir, "openbox.log"), "wb")
+        log = self.log_file("openbox.log")
         self.spawn("openbox", ["openbox", "--sm-disable"], stdout=log, stderr=subprocess.STDOUT)
         wait_until(lambda: "window id" in self.xprop("-root", "_NET_SUPPORTING_WM_CHECK"),
                    "openbox to manage the screen")
 
     def _start_stub(self):
-        log = open(self.stub_log, "wb")
+        log = self.log_file("stub.log")
         stub = self.spawn("orvane-stub", [STUB, "--port", str(PORT), "--data", self.catalogue,
                                           "--version", self.version],
                           stdout=subprocess.PIPE, stderr=log)
@@ -247,6 +253,9 @@ class Session:
         for name, process in reversed(self.children):
             stop_group(process)
         self.children = []
+        for stream in self.files:
+            stream.close()
+        self.files = []
         if not os.environ.get("ORVANE_DESKTOP_KEEP"):
             shutil.rmtree(self.dir, ignore_errors=True)
 
@@ -304,7 +313,7 @@ class Program:
     def __init__(self, session, env=None, binary=None):
         self.session = session
         self.stderr_path = os.path.join(session.dir, "program-%d.err" % time.monotonic_ns())
-        self.stderr = open(self.stderr_path, "wb")
+        self.stderr = session.log_file(os.path.basename(self.stderr_path))
         environment = dict(session.env)
         environment.update(env or {})
         self.process = session.spawn("orvane", [binary or DEMO], env=environment,
