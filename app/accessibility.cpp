@@ -87,12 +87,20 @@ class PictureBoxAccessible : public QAccessibleWidget, public QAccessibleImageIn
   const PictureBox* box() const { return static_cast<const PictureBox*>(widget()); }
 };
 
-QAccessibleInterface* drawn_control_interface(const QString&, QObject* object) {
-  // A plain top-level widget would be a "filler"; screen readers announce a window by its
-  // caption, which QAccessibleWidget reads for a window.
-  if (auto* window = qobject_cast<MainWindow*>(object)) {
-    return new QAccessibleWidget(window, QAccessible::Window);
+// The window: a plain top-level widget would be a "filler", and screen readers announce
+// a window by its caption. Qt names a minimised window by its icon text, which is unset.
+class WindowAccessible : public QAccessibleWidget {
+ public:
+  explicit WindowAccessible(MainWindow* window) : QAccessibleWidget(window, QAccessible::Window) {}
+
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name) return widget()->windowTitle();
+    return QAccessibleWidget::text(t);
   }
+};
+
+QAccessibleInterface* drawn_control_interface(const QString&, QObject* object) {
+  if (auto* window = qobject_cast<MainWindow*>(object)) return new WindowAccessible(window);
   if (auto* button = qobject_cast<PictureButton*>(object)) {
     return new PictureButtonAccessible(button);
   }

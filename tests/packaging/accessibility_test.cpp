@@ -55,6 +55,12 @@ class AccessibilityTest : public QObject {
     QCOMPARE(iface->parent(), QAccessible::queryAccessibleInterface(qApp));
     QVERIFY(iface->indexOfChild(accessible(m_window->close_button())) >= 0);
     QCOMPARE(accessible(m_window->close_button())->parent(), iface);
+    // Minimised to the task bar, it keeps its name.
+    m_window->showMinimized();
+    QTRY_VERIFY(m_window->isMinimized());
+    QCOMPARE(iface->text(QAccessible::Name), m_window->windowTitle());
+    m_window->showNormal();
+    QTRY_VERIFY(!m_window->isMinimized());
   }
 
   void control_has_role_and_name_data() {
