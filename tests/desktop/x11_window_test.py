@@ -220,22 +220,23 @@ class X11Window(unittest.TestCase):
         self.assertLessEqual(abs(x + tip_width / 2 - (window_x + left + width // 2)), 1)
         self.assertEqual(y, window_y + top + height)
 
+    def activate_another_window(self):
+        self.session.require_tools("xmessage")
+        other = self.session.spawn("xmessage", ["xmessage", "-geometry", "+0+0", "another"])
+        self.addCleanup(ds.stop_group, other)
+        other_window = ds.wait_until(lambda: self.session.query(
+            "xdotool", "search", "--onlyvisible", "--class", "Xmessage").split(),
+            "the other window")[0]
+        self.session.xdotool("windowactivate", other_window)
+        ds.wait_until(lambda: self.session.xdotool("getactivewindow").strip() == other_window,
+                      "the other window to be active")
+
     def test_tooltips(self):
         program = self.start_program()
         app = ds.application(program)
+        frame = ds.find_named(app, ds.CAPTION)
         for active in (True, False):
             with self.subTest(window_active=active):
-                if not active:
-                    self.session.require_tools("xmessage")
-                    other = self.session.spawn("xmessage", ["xmessage", "-geometry", "+0+0",
-                                                            "another window"])
-                    self.addCleanup(ds.stop_group, other)
-                    other_window = ds.wait_until(lambda: self.session.query(
-                        "xdotool", "search", "--onlyvisible", "--class", "Xmessage").split(),
-                        "the other window")[0]
-                    self.session.xdotool("windowactivate", other_window)
-                    ds.wait_until(lambda: self.session.xdotool("getactivewindow").strip() ==
-                                  other_window, "the other window to be active")
                 # Away from the buttons: no tooltip.
                 self.session.xdotool("mousemove", 10, 10)
                 ds.wait_until(lambda: not self.tooltip_windows(program), "no tooltip")
@@ -243,6 +244,15 @@ class X11Window(unittest.TestCase):
                 self.assert_tooltip(program, app, "最小化", fixtures.MINIMISE_RECT)
                 self.hover(program, "close")
                 self.assert_tooltip(program, app, "关闭", fixtures.CLOSE_RECT)
+                if active:
+                    # The tip stays when another window takes the activation: once the
+                    # program reports its window inactive it has seen the change.
+                    ds.wait_until(lambda: ds.has_state(frame, ds.atspi().STATE_ACTIVE),
+                                  "the program to report its window active")
+                    self.activate_another_window()
+                    ds.wait_until(lambda: not ds.has_state(frame, ds.atspi().STATE_ACTIVE),
+                                  "the program to see its window inactive")
+                    self.assert_tooltip(program, app, "关闭", fixtures.CLOSE_RECT)
 
     # Closing ends the process with status 0, whatever the program was doing.
     def test_close_button_ends_the_process(self):
