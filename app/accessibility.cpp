@@ -36,6 +36,12 @@ class HyperLinkAccessible : public QAccessibleWidget {
     if (t == QAccessible::Description) return link->address();
     return QAccessibleWidget::text(t);
   }
+  // A screen reader announces "visited" where the link is drawn in its visited colour.
+  QAccessible::State state() const override {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.traversed = static_cast<const HyperLink*>(widget())->visited();
+    return state;
+  }
   QStringList actionNames() const override { return {pressAction()}; }
   void doAction(const QString& action) override {
     if (action == pressAction()) static_cast<HyperLink*>(widget())->open();
@@ -81,7 +87,20 @@ class PictureBoxAccessible : public QAccessibleWidget, public QAccessibleImageIn
   const PictureBox* box() const { return static_cast<const PictureBox*>(widget()); }
 };
 
+// The window: a plain top-level widget would be a "filler", and screen readers announce
+// a window by its caption. Qt names a minimised window by its icon text, which is unset.
+class WindowAccessible : public QAccessibleWidget {
+ public:
+  explicit WindowAccessible(MainWindow* window) : QAccessibleWidget(window, QAccessible::Window) {}
+
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name) return widget()->windowTitle();
+    return QAccessibleWidget::text(t);
+  }
+};
+
 QAccessibleInterface* drawn_control_interface(const QString&, QObject* object) {
+  if (auto* window = qobject_cast<MainWindow*>(object)) return new WindowAccessible(window);
   if (auto* button = qobject_cast<PictureButton*>(object)) {
     return new PictureButtonAccessible(button);
   }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <functional>
+
 #include <QString>
+
+class QObject;
 
 namespace orvane {
 
@@ -8,7 +12,10 @@ namespace orvane {
 bool open_in_browser(const QString& url);
 
 // The hyperlinks' way: the default handler, and when that fails the system's browser
-// command. True when either accepted it.
-bool open_in_browser_with_fallback(const QString& url);
+// commands in turn. `opened` learns whether one of them opened the address: at once, or
+// later from the event loop once a command's exit status is known (never after `context`
+// is destroyed).
+void open_in_browser_with_fallback(const QString& url, QObject* context,
+                                   std::function<void(bool)> opened);
 
 }  // namespace orvane

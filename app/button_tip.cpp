@@ -45,13 +45,13 @@ void ButtonTip::withdraw() {
   m_tool = nullptr;
 }
 
+// Activation plays no part: the chrome of a window in the background is explained too.
 bool ButtonTip::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_tool) {
     switch (event->type()) {
       case QEvent::Leave:
       case QEvent::Hide:
       case QEvent::MouseButtonPress:
-      case QEvent::WindowDeactivate:
         withdraw();
         break;
       default:

@@ -43,7 +43,20 @@ void HyperLink::mousePressEvent(QMouseEvent* event) {
 
 void HyperLink::open() {
   // An empty address opens nothing and leaves the link not visited.
-  m_visited = !m_address.isEmpty() && open_in_browser_with_fallback(m_address);
+  if (m_address.isEmpty()) {
+    m_visited = false;
+    update();
+    return;
+  }
+  // Drawn visited at once: a browser may keep its opener running for as long as it is
+  // open. An open that turns out to have failed puts the normal colour back.
+  m_visited = true;
+  const int attempt = ++m_opens;
+  open_in_browser_with_fallback(m_address, this, [this, attempt](bool opened) {
+    if (attempt != m_opens) return;  // a later press decides
+    m_visited = opened;
+    update();
+  });
   update();
 }
 

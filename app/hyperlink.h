@@ -38,6 +38,7 @@ class HyperLink : public QWidget {
   Colors m_colors;
   bool m_visited = false;
   bool m_hovered = false;
+  int m_opens = 0;  // presses so far: only the latest one's outcome is kept
 };
 
 }  // namespace orvane

@@ -159,9 +159,10 @@ void MainWindow::setup_window() {
   if (site.startsWith(QStringLiteral("http://"))) site.remove(0, 7);
   setWindowTitle(QStringLiteral("Orvane V1.0 Vellix ") + site);
   setFixedSize(kWidth, kHeight);
+  // The primary screen need not start at (0, 0): centre within its own rectangle.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QSize area = screen->geometry().size();
-    move((area.width() - kWidth) / 2, (area.height() - kHeight) / 2);
+    const QRect area = screen->geometry();
+    move(area.x() + (area.width() - kWidth) / 2, area.y() + (area.height() - kHeight) / 2);
   }
   setWindowIcon(QIcon(new IconEngine));
 }
@@ -369,6 +370,9 @@ void MainWindow::start() {
 
 void MainWindow::showEvent(QShowEvent* event) {
   prepare_first_paint();  // shown without start(), as in tests
+  // The window's mouse events, before any widget takes them (installed once however
+  // often the window is shown).
+  if (QWindow* handle = windowHandle()) handle->installEventFilter(this);
   QWidget::showEvent(event);
 }
 
@@ -396,7 +400,31 @@ void MainWindow::paintEvent(QPaintEvent*) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == windowHandle()) follow_held_pointer(event);
   return QWidget::eventFilter(watched, event);
+}
+
+// Qt keeps the mouse with the widget where a press began, so a picture button that the
+// held pointer moves onto hears nothing: show it pressed from here. Its own press and
+// release are left alone, so no click follows.
+void MainWindow::follow_held_pointer(const QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+      type != QEvent::MouseButtonRelease) {
+    return;
+  }
+  const auto* mouse = static_cast<const QMouseEvent*>(event);
+  const QPoint pos = mouse->position().toPoint();
+  if (type == QEvent::MouseButtonPress) {
+    if (mouse->button() == Qt::LeftButton) m_press_target = childAt(pos);
+    return;
+  }
+  const bool held = mouse->buttons() & Qt::LeftButton;
+  if (type == QEvent::MouseMove && !held) return;  // hovering: the buttons see it themselves
+  const QWidget* under = held ? childAt(pos) : nullptr;
+  for (PictureButton* button : findChildren<PictureButton*>(Qt::FindDirectChildrenOnly)) {
+    if (button != m_press_target) button->follow_held_pointer(button == under);
+  }
 }
 
 // The window's surface, a disabled control, a label or a picture box: these presses

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <string>
@@ -118,6 +119,7 @@ class MainWindow : public QWidget {
   // Decodes the background and loads the fonts before the first paint needs them.
   void prepare_first_paint();
   void begin_window_move(const QPoint& global_pos);
+  void follow_held_pointer(const QEvent* event);
 
   Endpoints m_endpoints;
   bool m_closed = false;
@@ -127,6 +129,7 @@ class MainWindow : public QWidget {
   int m_moves_started = 0;
   bool m_manual_move = false;
   QPoint m_move_offset;
+  QPointer<QWidget> m_press_target;  // where the last left press began
 
   StatsPageLoader* m_web_view = nullptr;
   PictureBox* m_check_picture = nullptr;

@@ -24,6 +24,10 @@ void PictureButton::click() {
   if (isEnabled()) emit clicked();
 }
 
+void PictureButton::follow_held_pointer(bool over) {
+  if (isEnabled()) set_state(over ? State::Pressed : State::Normal);
+}
+
 void PictureButton::set_state(State state) {
   if (m_state == state) return;
   m_state = state;

@@ -21,6 +21,10 @@ class PictureButton : public QWidget {
   const QImage& shown_picture() const;
   // Emits clicked() when enabled, as a release over the button does (assistive tools).
   void click();
+  // The left button is held by a press that began elsewhere, and Qt keeps the mouse with
+  // that widget: the window says whether the pointer is over this button. Pressed
+  // picture while it is; no click follows.
+  void follow_held_pointer(bool over);
 
  signals:
   void clicked();

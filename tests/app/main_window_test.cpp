@@ -69,8 +69,9 @@ class MainWindowTest : public QObject {
     QVERIFY(m_window->windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(m_window->isWindow());
     QVERIFY(!(m_window->windowFlags() & Qt::WindowStaysOnTopHint));
-    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-    QCOMPARE(m_window->pos(), QPoint((screen.width() - 850) / 2, (screen.height() - 550) / 2));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(m_window->pos(),
+             screen.topLeft() + QPoint((screen.width() - 850) / 2, (screen.height() - 550) / 2));
     QCOMPARE(m_window->windowTitle(), QString("Orvane V1.0 Vellix www.vellix.example"));
     QVERIFY(!m_window->windowIcon().isNull());
     QVERIFY(!m_window->testAttribute(Qt::WA_DeleteOnClose));
@@ -271,6 +272,51 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(!tip->isVisible());
   }
 
+  // Hovering the chrome of a window in the background still explains its buttons, and a
+  // tip already shown stays when another window takes the activation.
+  void tooltips_while_inactive_data() { tooltips_data(); }
+
+  void tooltips_while_inactive() {
+    QFETCH(QString, button);
+    QFETCH(QString, text);
+    auto* tool = m_window->findChild<PictureButton*>(button);
+    QVERIFY(tool != nullptr);
+    QWidget other;
+    other.setGeometry(0, 0, 100, 100);
+    auto activate = [](QWidget* window) {
+      window->show();
+      window->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(window));
+    };
+
+    activate(m_window);
+    QTest::mouseMove(tool, QPoint(12, 12));
+    ButtonTip* tip = m_window->button_tip();
+    QVERIFY(tip != nullptr);
+    QTRY_VERIFY(tip->isVisible());
+    activate(&other);
+    QVERIFY(!m_window->isActiveWindow());
+    QCoreApplication::processEvents();
+    QVERIFY(tip->isVisible());
+    QCOMPARE(tip->text(), text);
+
+    QTest::mouseMove(m_window, QPoint(400, 300));
+    QTRY_VERIFY(!tip->isVisible());
+    QTest::mouseMove(tool, QPoint(10, 10));
+    QTest::mouseMove(tool, QPoint(20, 12));
+    QTRY_VERIFY(tip->isVisible());
+    QVERIFY(!m_window->isActiveWindow());
+    QCOMPARE(tip->text(), text);
+    const QPoint bottom_centre = tool->mapToGlobal(QPoint(tool->width() / 2, tool->height()));
+    QCOMPARE(tip->geometry().top(), bottom_centre.y());
+    QVERIFY(qAbs(tip->geometry().center().x() - bottom_centre.x()) <= 1);
+
+    QTest::mouseMove(m_window, QPoint(400, 300));
+    QTRY_VERIFY(!tip->isVisible());
+    other.hide();
+    activate(m_window);
+  }
+
   void hyperlinks_open_on_press_data() {
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("address");
@@ -334,6 +380,59 @@ class MainWindowTest : public QObject {
     QTest::mouseRelease(handle(), Qt::LeftButton, {}, QPoint(400, 300));
     QVERIFY(!m_window->is_closed());
     QVERIFY(close->shown_picture() != hover);
+  }
+
+  // A press that began elsewhere keeps the mouse where it began; the held pointer still
+  // shows a picture button pressed while it is over it, and releasing there clicks nothing.
+  void held_pointer_arriving_from_elsewhere_data() {
+    QTest::addColumn<QPoint>("press_at");
+    QTest::addColumn<QString>("button");
+    QTest::newRow("keyword box onto search") << QPoint(100, 100) << QStringLiteral("图形按钮_搜索");
+    QTest::newRow("check button onto close") << QPoint(700, 140) << QStringLiteral("图形按钮_关闭");
+    QTest::newRow("minimise onto close") << QPoint(790, 10) << QStringLiteral("图形按钮_关闭");
+    QTest::newRow("close onto minimise") << QPoint(830, 10) << QStringLiteral("图形按钮_最小化");
+  }
+
+  void held_pointer_arriving_from_elsewhere() {
+    QFETCH(QPoint, press_at);
+    QFETCH(QString, button);
+    auto* target = m_window->findChild<PictureButton*>(button);
+    QVERIFY(target != nullptr);
+    const QImage normal = target->shown_picture();
+    QSignalSpy clicks(target, &PictureButton::clicked);
+    QSignalSpy minimise(m_window->minimize_button(), &PictureButton::clicked);
+    QSignalSpy close(m_window->close_button(), &PictureButton::clicked);
+    const QPoint over = target->geometry().center();
+    QTest::mouseMove(handle(), press_at);
+    QTest::mousePress(handle(), Qt::LeftButton, {}, press_at);
+    QTest::mouseMove(handle(), over);
+    QCOMPARE(target->state(), PictureButton::State::Pressed);
+    if (target != m_window->search_button()) QVERIFY(target->shown_picture() != normal);
+    QTest::mouseMove(handle(), QPoint(400, 60));  // off it, still held
+    QCOMPARE(target->state(), PictureButton::State::Normal);
+    QTest::mouseMove(handle(), over);
+    QCOMPARE(target->state(), PictureButton::State::Pressed);
+    QTest::mouseRelease(handle(), Qt::LeftButton, {}, over);
+    QVERIFY(target->state() != PictureButton::State::Pressed);
+    QCOMPARE(clicks.count() + minimise.count() + close.count(), 0);
+    QVERIFY(!m_window->is_closed());
+    QVERIFY(!m_window->isMinimized());
+    QTest::mouseMove(handle(), QPoint(400, 300));
+    QTRY_COMPARE(target->state(), PictureButton::State::Normal);
+  }
+
+  // The widget the press began on keeps it: a drag from the window's surface across a
+  // picture button still moves the window.
+  void drag_across_a_picture_button_still_moves_the_window() {
+    const QPoint place = m_window->pos();
+    const int moves = m_window->moves_started();
+    QTest::mousePress(handle(), Qt::LeftButton, {}, QPoint(400, 300));
+    QTest::mouseMove(handle(), m_window->search_button()->geometry().center());
+    QTest::mouseRelease(handle(), Qt::LeftButton, {}, QPoint(400, 300));
+    QCOMPARE(m_window->moves_started(), moves + 1);
+    QTRY_COMPARE(m_window->pos(),
+                 place + m_window->search_button()->geometry().center() - QPoint(400, 300));
+    m_window->move(place);
   }
 
   void minimise_keeps_the_controls() {

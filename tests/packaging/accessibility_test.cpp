@@ -43,6 +43,25 @@ class AccessibilityTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
   }
 
+  // A screen reader announces a window (a frame on the bus) by its caption; a bare
+  // widget's role would make it an anonymous filler. Its controls hang below it.
+  void window_is_a_window_named_by_its_caption() {
+    QAccessibleInterface* iface = accessible(m_window.get());
+    QVERIFY(iface != nullptr);
+    QCOMPARE(iface->role(), QAccessible::Window);
+    QCOMPARE(iface->text(QAccessible::Name), m_window->windowTitle());
+    QVERIFY(iface->text(QAccessible::Name).startsWith(QStringLiteral("Orvane V1.0 Vellix ")));
+    QCOMPARE(iface->parent(), QAccessible::queryAccessibleInterface(qApp));
+    QVERIFY(iface->indexOfChild(accessible(m_window->close_button())) >= 0);
+    QCOMPARE(accessible(m_window->close_button())->parent(), iface);
+    // Minimised to the task bar, it keeps its name.
+    m_window->showMinimized();
+    QTRY_VERIFY(m_window->isMinimized());
+    QCOMPARE(iface->text(QAccessible::Name), m_window->windowTitle());
+    m_window->showNormal();
+    QTRY_VERIFY(!m_window->isMinimized());
+  }
+
   void control_has_role_and_name_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QAccessible::Role>("role");
