@@ -3,6 +3,7 @@
 #include <QAccessibleImageInterface>
 #include <QAccessibleWidget>
 
+#include "app/button_tip.h"
 #include "app/caption_label.h"
 #include "app/hyperlink.h"
 #include "app/main_window.h"
@@ -99,6 +100,17 @@ class WindowAccessible : public QAccessibleWidget {
   }
 };
 
+// The button tip: a plain label to Qt, but a screen reader reads a tool tip as one.
+class ButtonTipAccessible : public QAccessibleWidget {
+ public:
+  explicit ButtonTipAccessible(ButtonTip* tip) : QAccessibleWidget(tip, QAccessible::ToolTip) {}
+
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name) return static_cast<const ButtonTip*>(widget())->text();
+    return QAccessibleWidget::text(t);
+  }
+};
+
 QAccessibleInterface* drawn_control_interface(const QString&, QObject* object) {
   if (auto* window = qobject_cast<MainWindow*>(object)) return new WindowAccessible(window);
   if (auto* button = qobject_cast<PictureButton*>(object)) {
@@ -107,6 +119,7 @@ QAccessibleInterface* drawn_control_interface(const QString&, QObject* object) {
   if (auto* link = qobject_cast<HyperLink*>(object)) return new HyperLinkAccessible(link);
   if (auto* label = qobject_cast<CaptionLabel*>(object)) return new CaptionLabelAccessible(label);
   if (auto* box = qobject_cast<PictureBox*>(object)) return new PictureBoxAccessible(box);
+  if (auto* tip = qobject_cast<ButtonTip*>(object)) return new ButtonTipAccessible(tip);
   return nullptr;
 }
 

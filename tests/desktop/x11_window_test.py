@@ -212,7 +212,7 @@ class X11Window(unittest.TestCase):
         tips = ds.wait_until(lambda: self.tooltip_windows(program), "a tooltip window")
         self.assertEqual(len(tips), 1, "one tooltip window")
         ds.wait_until(lambda: [n for n in ds.descendants(app)
-                               if n.name == text and ds.role_of(n) == "label" and
+                               if n.name == text and ds.role_of(n) == "tool tip" and
                                ds.has_state(n, ds.atspi().STATE_SHOWING)],
                       "the tooltip %r on the accessibility bus" % text)
         left, top, width, height = button

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "app/button_tip.h"
 #include "app/caption_label.h"
 #include "app/hyperlink.h"
 #include "app/main_window.h"
@@ -189,6 +190,20 @@ class AccessibilityTest : public QObject {
     QCOMPARE(accessible(label)->text(QAccessible::Name), QStringLiteral("当前已是最新版本"));
     label->setText(QString());
     QCOMPARE(accessible(label)->text(QAccessible::Name), QStringLiteral("公告"));
+  }
+
+  // The button tip reaches a screen reader as a tool tip reading its text, not as a label.
+  void button_tip_is_a_tool_tip() {
+    PictureButton* close = m_window->close_button();
+    QTest::mouseMove(close, QPoint(10, 10));
+    QTest::mouseMove(close, QPoint(12, 11));
+    ButtonTip* tip = m_window->button_tip();
+    QVERIFY(tip != nullptr);
+    QTRY_VERIFY(tip->isVisible());
+    QCOMPARE(accessible(tip)->role(), QAccessible::ToolTip);
+    QCOMPARE(accessible(tip)->text(QAccessible::Name), QStringLiteral("关闭"));
+    QTest::mouseMove(m_window.get(), QPoint(400, 300));
+    QTRY_VERIFY(!tip->isVisible());
   }
 
   // A row reads its cells under their column titles.
